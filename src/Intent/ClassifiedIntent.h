@@ -1,0 +1,21 @@
+#pragma once
+
+#include "Core/Expression.h"
+#include "Core/ProductivityCategory.h"
+#include "Intent/SystemControlAction.h"
+
+#include <optional>
+
+namespace kivari {
+
+// The answer of one classification; all three empty means nothing matched.
+struct ClassifiedIntent {
+  std::optional<Expression> expression;
+  std::optional<SystemControlAction> systemControl;
+  std::optional<ProductivityCategory> productivityCategory;
+
+  bool isEmpty() const { return !expression && !systemControl && !productivityCategory; }
+  bool operator==(const ClassifiedIntent&) const = default;
+};
+
+}  // namespace kivari

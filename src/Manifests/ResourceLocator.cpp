@@ -1,0 +1,19 @@
+#include "Manifests/ResourceLocator.h"
+
+#include <system_error>
+
+namespace kivari {
+
+std::optional<std::filesystem::path> applicationResourceFolder() {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::path executable = fs::read_symlink("/proc/self/exe", ec);
+  if (ec) return std::nullopt;
+  const fs::path dir = executable.parent_path();
+  for (const fs::path& candidate : {dir / "resources", dir / ".." / "share" / "kivari"}) {
+    if (fs::is_directory(candidate, ec)) return fs::weakly_canonical(candidate, ec);
+  }
+  return std::nullopt;
+}
+
+}  // namespace kivari

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+
+namespace kivari {
+
+// The folder of shipped resources: `resources/` beside the binary in the build
+// tree, or `../share/kivari/` beside it once installed.
+std::optional<std::filesystem::path> applicationResourceFolder();
+
+}  // namespace kivari
