@@ -1,1 +1,72 @@
+#include "Core/AppMode.h"
+#include "Core/ProductivityCategory.h"
+#include "Core/StatusMessage.h"
+
 #include <gtest/gtest.h>
+
+namespace kivari {
+namespace {
+
+TEST(AppMode, EqualityNeedsSameCaseAndPayload) {
+  const auto notes = Expression::notes();
+  EXPECT_EQ(AppMode::expressing(notes), AppMode::expressing(notes));
+  EXPECT_NE(AppMode::expressing(notes), AppMode::capabilityPrompt(notes));
+  EXPECT_NE(AppMode::expressing(notes), AppMode::expressing(Expression::calendar()));
+  EXPECT_NE(AppMode::dnaPicker(ProductivityCategory::spreadsheet),
+            AppMode::dnaPicker(ProductivityCategory::document));
+  EXPECT_EQ(AppMode::prompt(), AppMode::prompt());
+}
+
+TEST(AppMode, OnlyAnOpenCellIsExpressing) {
+  EXPECT_TRUE(AppMode::expressing(Expression::notes()).isExpressing());
+  EXPECT_FALSE(AppMode::capabilityPrompt(Expression::notes()).isExpressing());
+  EXPECT_FALSE(AppMode::dnaPicker(ProductivityCategory::videoCall).isExpressing());
+  EXPECT_FALSE(AppMode::prompt().isExpressing());
+}
+
+TEST(ProductivityCategory, TablesAndRawValues) {
+  struct Row {
+    ProductivityCategory category;
+    const char* raw;
+    const char* display;
+    const char* icon;
+    const char* prompt;
+  };
+  const Row rows[] = {
+      {ProductivityCategory::spreadsheet, "spreadsheet", "Spreadsheet", "tablecells",
+       "Choose a DNA source for your spreadsheet"},
+      {ProductivityCategory::presentation, "presentation", "Presentation",
+       "rectangle.on.rectangle.angled", "Choose a DNA source for your presentation"},
+      {ProductivityCategory::document, "document", "Document", "doc.text",
+       "Choose a DNA source for your document"},
+      {ProductivityCategory::videoCall, "videoCall", "Video Call", "video",
+       "Choose a DNA source for your video call"},
+      {ProductivityCategory::calendarEvent, "calendarEvent", "Calendar Event",
+       "calendar.badge.plus", "Choose a DNA source for your calendar event"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.raw);
+    EXPECT_EQ(rawValue(row.category), row.raw);
+    EXPECT_EQ(displayName(row.category), row.display);
+    EXPECT_EQ(icon(row.category), row.icon);
+    EXPECT_EQ(prompt(row.category), row.prompt);
+    EXPECT_EQ(productivityCategoryFromRaw(row.raw), row.category);
+  }
+  EXPECT_EQ(productivityCategoryFromRaw("VideoCall"), std::nullopt);
+  EXPECT_EQ(productivityCategoryFromRaw("Video Call"), std::nullopt);
+  EXPECT_EQ(productivityCategoryFromRaw(""), std::nullopt);
+}
+
+TEST(StatusMessage, LinesAreToldApartByIdOnly) {
+  const StatusMessage a("Denied", StatusMessage::MessageType::system);
+  const StatusMessage b("Denied", StatusMessage::MessageType::system);
+  EXPECT_NE(a, b);
+  EXPECT_NE(a.id, b.id);
+  EXPECT_EQ(a.id.size(), 36u);
+  StatusMessage copy = a;
+  copy.text = "changed";
+  EXPECT_EQ(a, copy);
+}
+
+}  // namespace
+}  // namespace kivari

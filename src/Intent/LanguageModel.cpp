@@ -1,0 +1,1 @@
+#include "Intent/LanguageModel.h"

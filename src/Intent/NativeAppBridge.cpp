@@ -1,0 +1,1 @@
+#include "Intent/NativeAppBridge.h"
