@@ -70,3 +70,34 @@ TEST(StatusMessage, LinesAreToldApartByIdOnly) {
 
 }  // namespace
 }  // namespace kivari
+
+#include "Core/Text.h"
+
+namespace kivari {
+namespace {
+
+TEST(Text, LowerCasingIsTheDefaultUnicodeMapping) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"HELLO World", "hello world"},
+      {"ÀÉÎÕÜ ÆØÅ", "àéîõü æøå"},
+      {"İstanbul", "i\u0307stanbul"},     // not the Turkish dotless rules
+      {"ΟΔΟΣ ΟΔΟΣ.", "οδος οδος."},       // word-final sigma
+      {"ΣΑΣ", "σας"},
+      {"Σ", "σ"},                          // alone: no cased letter before it
+      {"ΑΣ'Α", "ασ'α"},                    // apostrophe is skipped: a letter follows
+      {"ＡＢＣ", "ａｂｃ"},
+      {"\xff" "A", "\ufffd" "a"},          // stray bytes become replacements
+      {"", ""},
+  };
+  for (const auto& [in, out] : cases) EXPECT_EQ(text::lowercased(in), out) << in;
+}
+
+TEST(Text, TrimsUnicodeWhiteSpaceOnly) {
+  EXPECT_EQ(text::trimmed(" \t\n\u00a0\u3000mute\u2028\r "), "mute");
+  EXPECT_EQ(text::trimmed("a b"), "a b");
+  EXPECT_EQ(text::trimmed("\xff "), "\xff");
+  EXPECT_EQ(text::trimmed(" \n "), "");
+}
+
+}  // namespace
+}  // namespace kivari

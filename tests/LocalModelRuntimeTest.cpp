@@ -1,1 +1,261 @@
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <libsoup/soup.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <deque>
+#include <future>
+#include <mutex>
+#include <thread>
+
+#include "Intent/LLMIntentResolver.h"
+#include "Intent/LocalModelRuntime.h"
+
+namespace kivari {
+namespace {
+
+using Json = nlohmann::ordered_json;
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+template <typename Done>
+bool iterateUntil(Done done) {
+  const auto deadline = Clock::now() + std::chrono::seconds(5);
+  while (!done() && Clock::now() < deadline) {
+    if (!g_main_context_iteration(nullptr, FALSE)) std::this_thread::sleep_for(milliseconds(1));
+  }
+  return done();
+}
+
+// A model runtime stand-in on loopback. It serves from a loop on its own
+// thread, because the availability check blocks the caller's thread.
+class FakeRuntimeServer {
+ public:
+  struct Response {
+    guint status;
+    std::string body;
+  };
+
+  FakeRuntimeServer() {
+    std::promise<std::uint16_t> started;
+    auto port = started.get_future();
+    thread_ = std::thread([this, &started] { run(started); });
+    port_ = port.get();
+  }
+  ~FakeRuntimeServer() {
+    g_main_loop_quit(loop_);
+    thread_.join();
+  }
+  std::uint16_t port() const { return port_; }
+
+  void setTags(Response response) {
+    std::lock_guard lock(mutex_);
+    tags_ = std::move(response);
+  }
+  void queueChat(Response response) {
+    std::lock_guard lock(mutex_);
+    chatReplies_.push_back(std::move(response));
+  }
+  void queueContent(const std::string& content) {
+    queueChat(
+        {200,
+         Json{{"message", {{"role", "assistant"}, {"content", content}}}, {"done", true}}.dump()});
+  }
+  std::vector<Json> chatRequests() const {
+    std::lock_guard lock(mutex_);
+    return chatRequests_;
+  }
+
+ private:
+  void run(std::promise<std::uint16_t>& started) {
+    GMainContext* context = g_main_context_new();
+    g_main_context_push_thread_default(context);
+    loop_ = g_main_loop_new(context, FALSE);
+    SoupServer* server = soup_server_new(nullptr, nullptr);
+    soup_server_add_handler(server, nullptr, &FakeRuntimeServer::handle, this, nullptr);
+    soup_server_listen_local(server, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, nullptr);
+    GSList* uris = soup_server_get_uris(server);
+    started.set_value(static_cast<std::uint16_t>(g_uri_get_port(static_cast<GUri*>(uris->data))));
+    g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
+    g_main_loop_run(loop_);
+    soup_server_disconnect(server);
+    g_object_unref(server);
+    g_main_loop_unref(loop_);
+    g_main_context_pop_thread_default(context);
+    g_main_context_unref(context);
+  }
+
+  static void handle(SoupServer*, SoupServerMessage* message, const char* path, GHashTable*,
+                     gpointer data) {
+    auto* self = static_cast<FakeRuntimeServer*>(data);
+    const std::string_view route = path;
+    Response response{404, "{}"};
+    {
+      std::lock_guard lock(self->mutex_);
+      if (route == "/api/tags") {
+        response = self->tags_;
+      } else if (route == "/api/chat" &&
+                 std::string_view(soup_server_message_get_method(message)) == "POST") {
+        GBytes* bytes = soup_message_body_flatten(soup_server_message_get_request_body(message));
+        gsize size = 0;
+        const auto* raw = static_cast<const char*>(g_bytes_get_data(bytes, &size));
+        self->chatRequests_.push_back(
+            Json::parse(std::string(raw ? raw : "", size), nullptr, false));
+        g_bytes_unref(bytes);
+        response = {500, R"({"error":"nothing scripted"})"};
+        if (!self->chatReplies_.empty()) {
+          response = self->chatReplies_.front();
+          self->chatReplies_.pop_front();
+        }
+      }
+    }
+    soup_server_message_set_status(message, response.status, nullptr);
+    soup_server_message_set_response(message, "application/json", SOUP_MEMORY_COPY,
+                                     response.body.data(), response.body.size());
+  }
+
+  std::thread thread_;
+  GMainLoop* loop_ = nullptr;
+  std::uint16_t port_ = 0;
+  mutable std::mutex mutex_;
+  Response tags_{200, R"({"models":[{"name":"llama3.2:1b"},{"name":"qwen"}]})"};
+  std::deque<Response> chatReplies_;
+  std::vector<Json> chatRequests_;
+};
+
+// A loopback port whose connections wait in the backlog and are never answered.
+class SilentListener {
+ public:
+  SilentListener() : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(fd_, reinterpret_cast<sockaddr*>(&address), length);
+    listen(fd_, 8);
+    getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+  }
+  ~SilentListener() { close(fd_); }
+  std::uint16_t port() const { return port_; }
+
+ private:
+  int fd_;
+  std::uint16_t port_ = 0;
+};
+
+milliseconds timeOf(LocalModelRuntime& runtime, bool& available) {
+  const auto start = Clock::now();
+  available = runtime.isAvailable();
+  return std::chrono::duration_cast<milliseconds>(Clock::now() - start);
+}
+
+TEST(LocalModelRuntimeAvailability, AbsentOrSilentRuntimeIsUnavailableWithinTheLimit) {
+  const std::uint16_t closed = SilentListener().port();
+  LocalModelRuntime absent("127.0.0.1", closed);
+  bool available = true;
+  EXPECT_LT(timeOf(absent, available), milliseconds(100));
+  EXPECT_FALSE(available);
+
+  SilentListener silent;
+  LocalModelRuntime hanging("127.0.0.1", silent.port());
+  const auto waited = timeOf(hanging, available);
+  EXPECT_FALSE(available);
+  EXPECT_GE(waited, milliseconds(140));
+  EXPECT_LE(waited, milliseconds(250));
+}
+
+TEST(LocalModelRuntimeAvailability, NeedsAFirstListedModelAskedAfreshEachTime) {
+  FakeRuntimeServer server;
+  LocalModelRuntime runtime("127.0.0.1", server.port());
+  EXPECT_TRUE(runtime.isAvailable());
+  for (const auto& tags : std::vector<FakeRuntimeServer::Response>{
+           {200, R"({"models":[]})"},
+           {200, R"({"models":[{"size":1},{"name":"second"}]})"},
+           {200, "not json"},
+           {500, R"({"models":[{"name":"x"}]})"}}) {
+    server.setTags(tags);
+    EXPECT_FALSE(runtime.isAvailable()) << tags.body;
+  }
+  server.setTags({200, R"({"models":[{"name":"phi3"}]})"});
+  EXPECT_TRUE(runtime.isAvailable());
+}
+
+TEST(LocalModelRuntimeChat, ResolverAsksTheFirstModelWithInstructionsAndSchema) {
+  FakeRuntimeServer server;
+  LLMIntentResolver resolver(std::make_shared<LocalModelRuntime>("127.0.0.1", server.port()));
+  server.queueContent(R"({"category":"game","query":"chess"})");
+  std::optional<std::optional<ClassifiedIntent>> answer;
+  resolver.resolve("let's play", [&](std::optional<ClassifiedIntent> intent) { answer = intent; });
+  ASSERT_TRUE(iterateUntil([&] { return answer.has_value(); }));
+  ASSERT_TRUE(*answer && (*answer)->expression);
+  EXPECT_EQ(*(*answer)->expression, Expression::game("chess"));
+
+  const Json request = server.chatRequests().at(0);
+  EXPECT_EQ(request.at("model"), "llama3.2:1b");
+  EXPECT_EQ(request.at("stream"), false);
+  EXPECT_EQ(request.at("format"), ParsedIntent::generationSchema());
+  EXPECT_EQ(request.at("messages"),
+            (Json::array({{{"role", "system"}, {"content", intentInstructions()}},
+                          {{"role", "user"}, {"content", "let's play"}}})));
+}
+
+class LocalModelRuntimeSessionTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(runtime.isAvailable()); }
+
+  std::optional<ParsedIntent> ask(const std::string& prompt) {
+    std::optional<std::optional<ParsedIntent>> reply;
+    session->respond(prompt, [&](std::optional<ParsedIntent> intent) { reply = intent; });
+    EXPECT_FALSE(reply);  // never inside respond
+    EXPECT_TRUE(iterateUntil([&] { return reply.has_value(); }));
+    return reply.value_or(std::nullopt);
+  }
+
+  FakeRuntimeServer server;
+  LocalModelRuntime runtime{"127.0.0.1", server.port()};
+  std::unique_ptr<LanguageModelSession> session = runtime.makeSession("prime");
+};
+
+TEST_F(LocalModelRuntimeSessionTest, OnlyReadableAnswersJoinTheTranscript) {
+  const std::string first = R"({"category":"browser","url":"example.com"})";
+  server.queueContent(first);
+  ASSERT_TRUE(ask("first"));
+
+  server.queueContent("the user wants a browser");                 // not JSON
+  server.queueContent(R"({"category":"volumeMax"})");              // outside the 22
+  server.queueChat({200, R"({"message":{"role":"assistant"}})"});  // no content
+  server.queueChat({500, R"({"error":"model crashed"})"});
+  for (const char* prompt : {"bad1", "bad2", "bad3", "bad4"}) EXPECT_FALSE(ask(prompt)) << prompt;
+
+  server.queueContent(R"({"category":"notes"})");
+  const auto notes = ask("second");
+  ASSERT_TRUE(notes);
+  EXPECT_EQ(notes->category, IntentCategory::notes);
+
+  const auto requests = server.chatRequests();
+  ASSERT_EQ(requests.size(), 6u);
+  const Json afterFirst = Json::array({{{"role", "system"}, {"content", "prime"}},
+                                       {{"role", "user"}, {"content", "first"}},
+                                       {{"role", "assistant"}, {"content", first}}});
+  for (std::size_t i = 1; i < requests.size(); ++i) {
+    const Json& messages = requests[i].at("messages");
+    ASSERT_EQ(messages.size(), 4u) << i;
+    EXPECT_EQ(Json(messages.begin(), messages.begin() + 3), afterFirst) << i;
+  }
+}
+
+TEST_F(LocalModelRuntimeSessionTest, RuntimeGoneMidRunGivesNone) {
+  auto gone = std::make_unique<FakeRuntimeServer>();
+  LocalModelRuntime shortLived("127.0.0.1", gone->port());
+  ASSERT_TRUE(shortLived.isAvailable());
+  session = shortLived.makeSession("prime");
+  gone.reset();
+  EXPECT_FALSE(ask("anything"));
+}
+
+}  // namespace
+}  // namespace kivari

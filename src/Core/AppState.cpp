@@ -1,6 +1,7 @@
 #include "Core/AppState.h"
 
 #include "Core/Text.h"
+#include "Intent/IntentClassifier.h"
 #include "Manifests/ManifestSigner.h"
 
 namespace kivari {
@@ -10,6 +11,11 @@ using Type = StatusMessage::MessageType;
 AppState::AppState(std::unique_ptr<ManifestRegistry> registry, AppStateServices services)
     : registry_(std::move(registry)), services_(std::move(services)) {
   if (!registry_) registry_ = std::make_unique<ManifestRegistry>(std::nullopt);
+  if (!services_.classify) {
+    services_.classify = [](const std::string& request, const ManifestRegistry& manifests) {
+      return IntentClassifier::classify(request, manifests);
+    };
+  }
   statusMessages_.emplace_back("Kivari ready", Type::system);
 }
 
@@ -60,8 +66,7 @@ void AppState::submit() {
   post(request, Type::user);
   setIntentText("");
 
-  const ClassifiedIntent intent =
-      services_.classify ? services_.classify(request, *registry_) : ClassifiedIntent{};
+  const ClassifiedIntent intent = services_.classify(request, *registry_);
   if (intent.systemControl) {
     runSystemAction(*intent.systemControl);
   } else if (intent.productivityCategory) {

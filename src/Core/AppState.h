@@ -18,6 +18,7 @@ namespace kivari {
 
 // What AppState calls on to understand and act; each can be swapped in tests.
 struct AppStateServices {
+  // None means the rules of IntentClassifier.
   std::function<ClassifiedIntent(const std::string& request, const ManifestRegistry& registry)>
       classify;
   std::function<SystemActionResult(SystemControlAction)> executeSystemAction;

@@ -1,10 +1,8 @@
 #include "Core/Text.h"
 
 #include <unicode/uchar.h>
-#include <unicode/ustring.h>
 #include <unicode/utf8.h>
 
-#include <vector>
 
 namespace kivari::text {
 
@@ -31,39 +29,68 @@ std::string trimmed(std::string_view text) {
                                  static_cast<std::size_t>(end - begin)));
 }
 
+namespace {
+
+// A capital sigma ending a word becomes the final small sigma: a cased letter
+// before it and none after it, case-ignorable characters skipped both ways.
+bool isFinalSigma(const uint8_t* bytes, int32_t length, int32_t start, int32_t end) {
+  auto cased = [](UChar32 c) { return c >= 0 && u_hasBinaryProperty(c, UCHAR_CASED); };
+  auto ignorable = [](UChar32 c) { return c >= 0 && u_hasBinaryProperty(c, UCHAR_CASE_IGNORABLE); };
+  bool before = false;
+  for (int32_t i = start; i > 0;) {
+    UChar32 c = 0;
+    U8_PREV(bytes, 0, i, c);
+    if (ignorable(c)) continue;
+    before = cased(c);
+    break;
+  }
+  if (!before) return false;
+  for (int32_t i = end; i < length;) {
+    UChar32 c = 0;
+    U8_NEXT(bytes, i, length, c);
+    if (ignorable(c)) continue;
+    return !cased(c);
+  }
+  return true;
+}
+
+}  // namespace
+
 std::string lowercased(std::string_view text) {
   if (text.empty()) return {};
-  UErrorCode status = U_ZERO_ERROR;
-  int32_t utf16Length = 0;
-  const auto inLength = static_cast<int32_t>(text.size());
-  u_strFromUTF8WithSub(nullptr, 0, &utf16Length, text.data(), inLength, 0xFFFD, nullptr, &status);
-  if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status)) return std::string(text);
-  std::vector<UChar> utf16(static_cast<std::size_t>(utf16Length) + 1);
-  status = U_ZERO_ERROR;
-  u_strFromUTF8WithSub(utf16.data(), static_cast<int32_t>(utf16.size()), &utf16Length, text.data(),
-                       inLength, 0xFFFD, nullptr, &status);
-  if (U_FAILURE(status)) return std::string(text);
-
-  // The root locale gives the default mapping: no Turkish dotless i surprises.
-  std::vector<UChar> lower(utf16.size() + 16);
-  status = U_ZERO_ERROR;
-  int32_t lowerLength = u_strToLower(lower.data(), static_cast<int32_t>(lower.size()), utf16.data(),
-                                     utf16Length, "", &status);
-  if (status == U_BUFFER_OVERFLOW_ERROR) {
-    lower.resize(static_cast<std::size_t>(lowerLength) + 1);
-    status = U_ZERO_ERROR;
-    lowerLength = u_strToLower(lower.data(), static_cast<int32_t>(lower.size()), utf16.data(),
-                               utf16Length, "", &status);
+  // One pass, code point by code point. The default full mapping differs
+  // from the simple one only for U+0130 and the capital sigma, whose small
+  // form depends on the letters around it; both are handled here.
+  std::string out;
+  out.reserve(text.size() + 8);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+  const auto length = static_cast<int32_t>(text.size());
+  auto append = [&out](UChar32 c) {
+    uint8_t buffer[U8_MAX_LENGTH];
+    int32_t n = 0;
+    [[maybe_unused]] UBool error = false;
+    U8_APPEND(buffer, n, U8_MAX_LENGTH, c, error);
+    out.append(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(n));
+  };
+  for (int32_t i = 0; i < length;) {
+    if (bytes[i] < 0x80) {
+      const char c = static_cast<char>(bytes[i++]);
+      out.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+      continue;
+    }
+    const int32_t start = i;
+    UChar32 c = 0;
+    U8_NEXT(bytes, i, length, c);
+    if (c < 0) c = 0xFFFD;  // each malformed sequence becomes one replacement
+    if (c == 0x130) {
+      append(0x69);
+      append(0x307);
+    } else if (c == 0x3A3) {
+      append(isFinalSigma(bytes, length, start, i) ? 0x3C2 : 0x3C3);
+    } else {
+      append(u_tolower(c));
+    }
   }
-  if (U_FAILURE(status)) return std::string(text);
-
-  int32_t outLength = 0;
-  status = U_ZERO_ERROR;
-  u_strToUTF8(nullptr, 0, &outLength, lower.data(), lowerLength, &status);
-  std::string out(static_cast<std::size_t>(outLength), '\0');
-  status = U_ZERO_ERROR;
-  u_strToUTF8(out.data(), outLength, nullptr, lower.data(), lowerLength, &status);
-  if (U_FAILURE(status) && status != U_STRING_NOT_TERMINATED_WARNING) return std::string(text);
   return out;
 }
 

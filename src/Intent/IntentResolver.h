@@ -1,10 +1,10 @@
 #pragma once
 
-#include "Manifests/ExpressionManifest.h"
-#include "Manifests/ManifestRegistry.h"
-
 #include <optional>
 #include <string_view>
+
+#include "Manifests/ExpressionManifest.h"
+#include "Manifests/ManifestRegistry.h"
 
 namespace kivari {
 
@@ -18,6 +18,10 @@ class IntentResolver {
  public:
   explicit IntentResolver(const ManifestRegistry& registry) : registry_(registry) {}
   std::optional<ResolvedIntent> resolve(std::string_view text) const;
+
+  // 1.0 for the exact id or name, a keyword share capped at 0.99 otherwise,
+  // 0.0 for nothing. `input` is the request already lower-cased and trimmed.
+  static double matchScore(std::string_view input, const ExpressionManifest& manifest);
 
  private:
   const ManifestRegistry& registry_;

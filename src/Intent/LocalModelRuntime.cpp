@@ -1,1 +1,266 @@
 #include "Intent/LocalModelRuntime.h"
+
+#include <gio/gio.h>
+#include <libsoup/soup.h>
+
+#include <functional>
+#include <mutex>
+#include <utility>
+
+namespace kivari {
+
+using Json = nlohmann::ordered_json;
+
+struct LocalModelRuntime::Endpoint {
+  std::string host;
+  std::uint16_t port = 0;
+
+  std::string uri(std::string_view path) const {
+    const bool literalV6 = host.find(':') != std::string::npos;
+    return "http://" + (literalV6 ? "[" + host + "]" : host) + ":" + std::to_string(port) +
+           std::string(path);
+  }
+
+  std::string model() const {
+    std::lock_guard lock(mutex_);
+    return model_;
+  }
+  void setModel(std::string name) {
+    std::lock_guard lock(mutex_);
+    model_ = std::move(name);
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  // The first model of the last successful availability check.
+  std::string model_;
+};
+
+namespace {
+
+// The runtime is on this machine: never route it through a proxy.
+SoupSession* newDirectSession() {
+  GProxyResolver* direct = g_simple_proxy_resolver_new(nullptr, nullptr);
+  // No I/O time-out: a model takes as long as it takes.
+  SoupSession* session =
+      soup_session_new_with_options("proxy-resolver", direct, "timeout", 0u, nullptr);
+  g_object_unref(direct);
+  return session;
+}
+
+// The body of a finished request when the server answered 2xx; none otherwise.
+std::optional<std::string> finishRead(GObject* source, GAsyncResult* result, SoupMessage* message) {
+  GError* error = nullptr;
+  GBytes* bytes = soup_session_send_and_read_finish(SOUP_SESSION(source), result, &error);
+  if (error) g_error_free(error);
+  if (!bytes) return std::nullopt;
+  const guint status = soup_message_get_status(message);
+  std::optional<std::string> body;
+  if (SOUP_STATUS_IS_SUCCESSFUL(status)) {
+    gsize size = 0;
+    const auto* data = static_cast<const char*>(g_bytes_get_data(bytes, &size));
+    body = std::string(data ? data : "", size);
+  }
+  g_bytes_unref(bytes);
+  return body;
+}
+
+// The first model's name in a /api/tags answer.
+std::optional<std::string> firstModel(const std::string& body) {
+  const Json tags = Json::parse(body, nullptr, false);
+  if (!tags.is_object()) return std::nullopt;
+  const auto models = tags.find("models");
+  if (models == tags.end() || !models->is_array() || models->empty()) return std::nullopt;
+  const Json& first = models->front();
+  if (!first.is_object()) return std::nullopt;
+  const auto name = first.find("name");
+  if (name == first.end() || !name->is_string() || name->get<std::string>().empty()) {
+    return std::nullopt;
+  }
+  return name->get<std::string>();
+}
+
+// The assistant's content text in a /api/chat answer.
+std::optional<std::string> chatContent(const std::string& body) {
+  const Json answer = Json::parse(body, nullptr, false);
+  if (!answer.is_object()) return std::nullopt;
+  const auto message = answer.find("message");
+  if (message == answer.end() || !message->is_object()) return std::nullopt;
+  const auto content = message->find("content");
+  if (content == message->end() || !content->is_string()) return std::nullopt;
+  return content->get<std::string>();
+}
+
+void postToThreadDefault(std::function<void()> task) {
+  GSource* source = g_idle_source_new();
+  g_source_set_callback(
+      source,
+      [](gpointer data) -> gboolean {
+        (*static_cast<std::function<void()>*>(data))();
+        return G_SOURCE_REMOVE;
+      },
+      new std::function<void()>(std::move(task)),
+      [](gpointer data) { delete static_cast<std::function<void()>*>(data); });
+  GMainContext* context = g_main_context_ref_thread_default();
+  g_source_attach(source, context);
+  g_main_context_unref(context);
+  g_source_unref(source);
+}
+
+struct ProbeState {
+  bool done = false;
+  bool gaveUp = false;
+  std::optional<std::string> model;
+};
+
+struct ProbeCall {
+  std::shared_ptr<ProbeState> state;
+  SoupMessage* message;
+};
+
+void onProbeRead(GObject* source, GAsyncResult* result, gpointer data) {
+  std::unique_ptr<ProbeCall> call(static_cast<ProbeCall*>(data));
+  if (const auto body = finishRead(source, result, call->message)) {
+    call->state->model = firstModel(*body);
+  }
+  call->state->done = true;
+  g_object_unref(call->message);
+}
+
+GSource* attachTimer(GMainContext* context, std::chrono::milliseconds after,
+                     std::function<void()> action) {
+  GSource* timer = g_timeout_source_new(static_cast<guint>(after.count()));
+  g_source_set_callback(
+      timer,
+      [](gpointer data) -> gboolean {
+        (*static_cast<std::function<void()>*>(data))();
+        return G_SOURCE_REMOVE;
+      },
+      new std::function<void()>(std::move(action)),
+      [](gpointer data) { delete static_cast<std::function<void()>*>(data); });
+  g_source_attach(timer, context);
+  return timer;
+}
+
+struct ChatCall {
+  std::shared_ptr<Json> transcript;
+  std::string prompt;
+  LanguageModelSession::Reply reply;
+  SoupMessage* message;
+};
+
+void onChatRead(GObject* source, GAsyncResult* result, gpointer data) {
+  std::unique_ptr<ChatCall> call(static_cast<ChatCall*>(data));
+  std::optional<ParsedIntent> parsed;
+  std::optional<std::string> content;
+  if (const auto body = finishRead(source, result, call->message)) content = chatContent(*body);
+  if (content) parsed = ParsedIntent::fromGeneratedContent(Json::parse(*content, nullptr, false));
+  g_object_unref(call->message);
+  if (parsed) {
+    // Only a readable answer joins the conversation.
+    call->transcript->push_back({{"role", "user"}, {"content", call->prompt}});
+    call->transcript->push_back({{"role", "assistant"}, {"content", *content}});
+  }
+  call->reply(std::move(parsed));
+}
+
+class RuntimeSession final : public LanguageModelSession {
+ public:
+  RuntimeSession(std::shared_ptr<LocalModelRuntime::Endpoint> endpoint,
+                 const std::string& instructions)
+      : endpoint_(std::move(endpoint)),
+        transcript_(std::make_shared<Json>(
+            Json::array({{{"role", "system"}, {"content", instructions}}}))) {}
+
+  ~RuntimeSession() override {
+    // Requests in flight hold their own reference and still reply.
+    if (session_) g_object_unref(session_);
+  }
+  RuntimeSession(const RuntimeSession&) = delete;
+  RuntimeSession& operator=(const RuntimeSession&) = delete;
+
+  void respond(const std::string& prompt, Reply reply) override {
+    const std::string model = endpoint_->model();
+    SoupMessage* message =
+        model.empty() ? nullptr : soup_message_new("POST", endpoint_->uri("/api/chat").c_str());
+    if (!message) {
+      postToThreadDefault([reply = std::move(reply)] { reply(std::nullopt); });
+      return;
+    }
+
+    Json messages = *transcript_;
+    messages.push_back({{"role", "user"}, {"content", prompt}});
+    Json request = Json::object();
+    request["model"] = model;
+    request["messages"] = std::move(messages);
+    request["format"] = ParsedIntent::generationSchema();
+    request["stream"] = false;
+    const std::string text = request.dump(-1, ' ', false, Json::error_handler_t::replace);
+    GBytes* bytes = g_bytes_new(text.data(), text.size());
+    soup_message_set_request_body_from_bytes(message, "application/json", bytes);
+    g_bytes_unref(bytes);
+
+    if (!session_) session_ = newDirectSession();
+    soup_session_send_and_read_async(session_, message, G_PRIORITY_DEFAULT, nullptr, onChatRead,
+                                     new ChatCall{transcript_, prompt, std::move(reply), message});
+  }
+
+ private:
+  std::shared_ptr<LocalModelRuntime::Endpoint> endpoint_;
+  // The instructions, then every prompt and its answer, as chat messages.
+  std::shared_ptr<Json> transcript_;
+  SoupSession* session_ = nullptr;
+};
+
+}  // namespace
+
+LocalModelRuntime::LocalModelRuntime(std::string host, std::uint16_t port)
+    : endpoint_(std::make_shared<Endpoint>()) {
+  endpoint_->host = std::move(host);
+  endpoint_->port = port;
+}
+
+LocalModelRuntime::~LocalModelRuntime() = default;
+
+bool LocalModelRuntime::isAvailable() {
+  // Runs the probe on a private context so nothing else of the caller's loop
+  // is dispatched while it waits.
+  GMainContext* context = g_main_context_new();
+  g_main_context_push_thread_default(context);
+
+  auto state = std::make_shared<ProbeState>();
+  SoupMessage* message = soup_message_new("GET", endpoint_->uri("/api/tags").c_str());
+  if (message) {
+    SoupSession* session = newDirectSession();
+    GCancellable* cancellable = g_cancellable_new();
+    soup_session_send_and_read_async(session, message, G_PRIORITY_DEFAULT, cancellable, onProbeRead,
+                                     new ProbeCall{state, SOUP_MESSAGE(g_object_ref(message))});
+    GSource* limit =
+        attachTimer(context, kProbeLimit, [cancellable] { g_cancellable_cancel(cancellable); });
+    // A cancelled request reports back at once; this only guards against one that does not.
+    GSource* backstop = attachTimer(context, kProbeLimit + std::chrono::milliseconds(50),
+                                    [state] { state->gaveUp = true; });
+    while (!state->done && !state->gaveUp) g_main_context_iteration(context, TRUE);
+    g_source_destroy(limit);
+    g_source_unref(limit);
+    g_source_destroy(backstop);
+    g_source_unref(backstop);
+    g_object_unref(cancellable);
+    g_object_unref(message);
+    g_object_unref(session);
+  }
+
+  g_main_context_pop_thread_default(context);
+  g_main_context_unref(context);
+
+  if (!state->done || !state->model) return false;
+  endpoint_->setModel(*state->model);
+  return true;
+}
+
+std::unique_ptr<LanguageModelSession> LocalModelRuntime::makeSession(
+    const std::string& instructions) {
+  return std::make_unique<RuntimeSession>(endpoint_, instructions);
+}
+
+}  // namespace kivari

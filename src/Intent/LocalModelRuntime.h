@@ -1,1 +1,38 @@
 #pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "Intent/LanguageModel.h"
+
+namespace kivari {
+
+// A model runtime on this machine, spoken to over its HTTP chat API
+// (GET /api/tags, POST /api/chat) through libsoup on the GLib main loop.
+// The first model it lists is the one asked.
+class LocalModelRuntime final : public LanguageModel {
+ public:
+  static constexpr std::uint16_t kDefaultPort = 11434;
+  // How long the availability check may hold up its caller.
+  static constexpr std::chrono::milliseconds kProbeLimit{150};
+
+  explicit LocalModelRuntime(std::string host = "127.0.0.1", std::uint16_t port = kDefaultPort);
+  ~LocalModelRuntime() override;
+  LocalModelRuntime(const LocalModelRuntime&) = delete;
+  LocalModelRuntime& operator=(const LocalModelRuntime&) = delete;
+
+  // Blocks at most about kProbeLimit: true when the runtime answers its model
+  // list in time and lists at least one model.
+  bool isAvailable() override;
+  // The answer itself has no time limit and never blocks the loop.
+  std::unique_ptr<LanguageModelSession> makeSession(const std::string& instructions) override;
+
+  struct Endpoint;
+
+ private:
+  std::shared_ptr<Endpoint> endpoint_;
+};
+
+}  // namespace kivari

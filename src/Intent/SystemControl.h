@@ -40,6 +40,7 @@ std::string_view displayMessage(SystemControlAction action);
 
 namespace SystemControl {
 
+// `lower` is the trimmed, lower-cased request, as the classifier gives it.
 std::optional<SystemControlAction> match(std::string_view lower);
 SystemActionResult execute(SystemControlAction action, CommandRunner& runner);
 

@@ -1,0 +1,73 @@
+#include "Intent/IntentClassifier.h"
+#include "Intent/Suggestions.h"
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using kivari::ManifestRegistry;
+using kivari::IntentClassifier::classify;
+
+// The requests the prompt suggests, as a user would submit them.
+const std::vector<std::string> kSuggestionExamples = [] {
+  std::vector<std::string> examples;
+  for (const auto& row : kivari::IntentClassifier::suggestions()) examples.push_back(row.example);
+  return examples;
+}();
+
+// Requests no rule recognises: the slowest road, through every rule.
+const std::vector<std::string> kFallThrough = {
+    "purple elephant",
+    "the quick brown fox jumps over the lazy dog",
+    "banana bread with walnuts",
+    "xyzzy",
+    "a long walk on the beach at dawn",
+    "Grüße aus Köln und Zürich",
+};
+
+const ManifestRegistry& emptyRegistry() {
+  static const ManifestRegistry registry(std::nullopt);
+  return registry;
+}
+
+void classifyAll(benchmark::State& state, const std::vector<std::string>& texts) {
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(classify(texts[i], emptyRegistry()));
+    i = (i + 1) % texts.size();
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+void BM_ClassifySuggestions(benchmark::State& state) { classifyAll(state, kSuggestionExamples); }
+void BM_ClassifyFallThrough(benchmark::State& state) {
+  for (const auto& text : kFallThrough) {
+    if (!classify(text, emptyRegistry()).isEmpty()) {
+      state.SkipWithError(("recognised: " + text).c_str());
+      return;
+    }
+  }
+  classifyAll(state, kFallThrough);
+}
+
+// One benchmark per request, to find the slow ones.
+void BM_ClassifyOne(benchmark::State& state, const std::string& text) {
+  for (auto _ : state) benchmark::DoNotOptimize(classify(text, emptyRegistry()));
+}
+
+BENCHMARK(BM_ClassifySuggestions);
+BENCHMARK(BM_ClassifyFallThrough);
+
+const bool kRegistered = [] {
+  for (const auto* list : {&kSuggestionExamples, &kFallThrough}) {
+    for (const auto& text : *list) {
+      benchmark::RegisterBenchmark(("BM_ClassifyOne/" + text).c_str(), BM_ClassifyOne, text);
+    }
+  }
+  return true;
+}();
+
+}  // namespace
