@@ -11,6 +11,7 @@
 #include <mutex>
 #include <thread>
 
+#include "Core/AppState.h"
 #include "Intent/LLMIntentResolver.h"
 #include "Intent/LocalModelRuntime.h"
 
@@ -46,7 +47,17 @@ class FakeRuntimeServer {
     port_ = port.get();
   }
   ~FakeRuntimeServer() {
-    g_main_loop_quit(loop_);
+    // Quit from inside the server's own loop: a quit sent before the loop
+    // starts running would be lost and the join would never return.
+    GSource* quit = g_idle_source_new();
+    g_source_set_callback(
+        quit, [](gpointer loop) {
+          g_main_loop_quit(static_cast<GMainLoop*>(loop));
+          return G_SOURCE_REMOVE;
+        },
+        loop_, nullptr);
+    g_source_attach(quit, g_main_loop_get_context(loop_));
+    g_source_unref(quit);
     thread_.join();
   }
   std::uint16_t port() const { return port_; }
@@ -255,6 +266,43 @@ TEST_F(LocalModelRuntimeSessionTest, RuntimeGoneMidRunGivesNone) {
   session = shortLived.makeSession("prime");
   gone.reset();
   EXPECT_FALSE(ask("anything"));
+}
+
+// The whole road: a request the rules miss goes to the runtime and back.
+TEST(LocalModelRuntimeRoad, ThinkingFirstThenTheMappedAnswer) {
+  FakeRuntimeServer server;
+  AppStateServices services;
+  services.modelResolver =
+      std::make_shared<LLMIntentResolver>(std::make_shared<LocalModelRuntime>("127.0.0.1", server.port()));
+  AppState state(std::make_unique<ManifestRegistry>(std::nullopt), std::move(services));
+  server.queueContent(R"({"category":"notes"})");
+  state.setIntentText("purple elephant");
+  state.submit();
+  ASSERT_EQ(state.statusMessages().size(), 3u);
+  EXPECT_EQ(state.statusMessages()[2].text, "Thinking…");
+  EXPECT_TRUE(state.isThinking());
+  ASSERT_TRUE(iterateUntil([&] { return !state.isThinking(); }));
+  EXPECT_EQ(state.mode(), AppMode::capabilityPrompt(Expression::notes()));
+  EXPECT_EQ(state.statusMessages().back().text,
+            "Ephemeral FS · Local memory only · Zero persistence on dissolve");
+}
+
+TEST(LocalModelRuntimeRoad, NoRuntimeShowsTheHintAtOnce) {
+  const auto port = [] {
+    FakeRuntimeServer closed;
+    return closed.port();  // free again once the server is gone
+  }();
+  AppStateServices services;
+  services.modelResolver =
+      std::make_shared<LLMIntentResolver>(std::make_shared<LocalModelRuntime>("127.0.0.1", port));
+  AppState state(std::make_unique<ManifestRegistry>(std::nullopt), std::move(services));
+  const auto start = Clock::now();
+  state.setIntentText("purple elephant");
+  state.submit();
+  EXPECT_LT(Clock::now() - start, milliseconds(200));
+  ASSERT_EQ(state.statusMessages().size(), 3u);
+  EXPECT_EQ(state.statusMessages()[2].text, AppState::hintText());
+  EXPECT_FALSE(state.isThinking());
 }
 
 }  // namespace
