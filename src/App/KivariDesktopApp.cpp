@@ -1,0 +1,93 @@
+#include "App/KivariDesktopApp.h"
+
+#include "App/DefaultServices.h"
+#include "Manifests/ResourceLocator.h"
+#include "Shell/ContentView.h"
+#include "Shell/Style.h"
+
+#include <gdk/x11/gdkx.h>
+
+namespace kivari {
+
+KivariWindow::KivariWindow(AppState& state, Scheduler& scheduler) {
+  set_title("Kivari");
+  set_decorated(false);
+  add_css_class("kivari");
+  content_ = std::make_unique<ContentView>(*this, state, scheduler);
+  set_child(*content_);
+
+  // A press that no control takes moves the window.
+  auto drag = Gtk::GestureClick::create();
+  drag->set_button(GDK_BUTTON_PRIMARY);
+  drag->signal_pressed().connect([this, g = drag.get()](int, double x, double y) {
+    auto surface = get_surface();
+    auto device = g->get_current_event_device();
+    if (!surface || !device || !GDK_IS_TOPLEVEL(surface->gobj())) return;
+    gdk_toplevel_begin_move(GDK_TOPLEVEL(surface->gobj()), device->gobj(),
+                            static_cast<int>(g->get_current_button()), x, y,
+                            g->get_current_event_time());
+  });
+  add_controller(drag);
+  fitToWorkArea();
+}
+
+KivariWindow::~KivariWindow() = default;
+
+void KivariWindow::fitToWorkArea() {
+  auto display = Gdk::Display::get_default();
+  if (!display) return;
+  GdkDisplay* raw = display->gobj();
+  if (GDK_IS_X11_DISPLAY(raw)) {
+    GdkMonitor* monitor = gdk_x11_display_get_primary_monitor(raw);
+    if (monitor == nullptr) {
+      auto monitors = display->get_monitors();
+      if (monitors->get_n_items() > 0) {
+        monitor = GDK_MONITOR(g_list_model_get_item(monitors->gobj(), 0));
+        g_object_unref(monitor);  // the list keeps it alive
+      }
+    }
+    if (monitor != nullptr) {
+      GdkRectangle area;
+      gdk_x11_monitor_get_workarea(monitor, &area);
+      set_default_size(area.width, area.height);
+      signal_realize().connect([this, area] {
+        auto surface = get_surface();
+        if (surface && GDK_IS_X11_SURFACE(surface->gobj())) {
+          XMoveWindow(gdk_x11_display_get_xdisplay(gdk_surface_get_display(surface->gobj())),
+                      gdk_x11_surface_get_xid(surface->gobj()), area.x, area.y);
+        }
+      });
+      return;
+    }
+  }
+  // Elsewhere the compositor knows the work area; a maximised window fills it.
+  maximize();
+}
+
+KivariDesktopApp::KivariDesktopApp()
+    : application_(Gtk::Application::create("org.kivari.Desktop",
+                                            Gio::Application::Flags::NON_UNIQUE)) {
+  // Manifests are read before the window exists.
+  state_ = std::make_unique<AppState>(std::make_unique<ManifestRegistry>(), makeDefaultServices());
+  application_->signal_activate().connect([this] {
+    installStyle();
+    if (auto folder = applicationResourceFolder()) {
+      Gtk::IconTheme::get_for_display(Gdk::Display::get_default())
+          ->add_search_path((*folder / "icons").string());
+    }
+    window_ = std::make_unique<KivariWindow>(*state_, scheduler_);
+    application_->add_window(*window_);
+    window_->present();
+  });
+}
+
+KivariDesktopApp::~KivariDesktopApp() {
+  window_.reset();
+}
+
+int KivariDesktopApp::run() {
+  // No options are read from the command line.
+  return application_->run(0, nullptr);
+}
+
+}  // namespace kivari

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "Core/AppState.h"
+#include "Core/Scheduler.h"
+
+#include <gtkmm.h>
+
+#include <memory>
+
+namespace kivari {
+
+class ContentView;
+
+// The one window: fills the work area of its monitor, has no title bar and
+// moves when its background is dragged.
+class KivariWindow : public Gtk::ApplicationWindow {
+ public:
+  KivariWindow(AppState& state, Scheduler& scheduler);
+  ~KivariWindow() override;
+  ContentView& content() { return *content_; }
+
+ private:
+  void fitToWorkArea();
+  std::unique_ptr<ContentView> content_;
+};
+
+// Starts Kivari: one AppState for the whole run, then the window.
+class KivariDesktopApp {
+ public:
+  KivariDesktopApp();
+  ~KivariDesktopApp();
+  int run();
+
+ private:
+  Glib::RefPtr<Gtk::Application> application_;
+  std::unique_ptr<AppState> state_;
+  MainLoopScheduler scheduler_;
+  std::unique_ptr<KivariWindow> window_;
+};
+
+}  // namespace kivari

@@ -1,0 +1,6 @@
+#include "App/KivariDesktopApp.h"
+
+int main() {
+  kivari::KivariDesktopApp app;
+  return app.run();
+}

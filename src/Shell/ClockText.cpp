@@ -1,0 +1,46 @@
+#include "Shell/ClockText.h"
+
+#include <unicode/datefmt.h>
+#include <unicode/dtptngen.h>
+#include <unicode/smpdtfmt.h>
+#include <unicode/timezone.h>
+
+#include <memory>
+
+namespace kivari {
+
+namespace {
+
+std::string format(const icu::Locale& locale, const char* skeleton, UDate date,
+                   const std::string& timeZone) {
+  UErrorCode status = U_ZERO_ERROR;
+  std::unique_ptr<icu::DateTimePatternGenerator> generator(
+      icu::DateTimePatternGenerator::createInstance(locale, status));
+  if (U_FAILURE(status)) return {};
+  const icu::UnicodeString pattern = generator->getBestPattern(skeleton, status);
+  if (U_FAILURE(status)) return {};
+  icu::SimpleDateFormat formatter(pattern, locale, status);
+  if (U_FAILURE(status)) return {};
+  if (!timeZone.empty()) {
+    formatter.adoptTimeZone(icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(timeZone)));
+  }
+  icu::UnicodeString text;
+  formatter.format(date, text);
+  std::string out;
+  text.toUTF8String(out);
+  return out;
+}
+
+}  // namespace
+
+ClockText formatClock(std::chrono::system_clock::time_point when, const std::string& locale,
+                      const std::string& timeZone) {
+  const icu::Locale icuLocale =
+      locale.empty() ? icu::Locale::getDefault() : icu::Locale::createFromName(locale.c_str());
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch());
+  const auto date = static_cast<UDate>(ms.count());
+  // "j" is the locale's preferred hour cycle, with its day-period marker.
+  return {format(icuLocale, "jmm", date, timeZone), format(icuLocale, "EEEEMMMMd", date, timeZone)};
+}
+
+}  // namespace kivari

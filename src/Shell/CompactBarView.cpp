@@ -1,0 +1,55 @@
+#include "Shell/CompactBarView.h"
+
+#include "Shell/Widgets.h"
+
+namespace kivari {
+
+CompactBarView::CompactBarView(AppState& state)
+    : Gtk::Box(Gtk::Orientation::HORIZONTAL, 10), state_(state) {
+  add_css_class("compact-bar");
+  set_hexpand(true);
+  auto* sparkle = makeSymbol("sparkle");
+  sparkle->add_css_class("sparkle");
+  append(*sparkle);
+
+  field_.set_hexpand(true);
+  field_.set_has_frame(false);
+  field_.set_placeholder_text("Type a new intent\u2026");
+  setAccessibleLabel(field_, "New intent");
+  field_.set_valign(Gtk::Align::CENTER);
+  append(field_);
+
+  auto* label = Gtk::make_managed<Gtk::Box>(Gtk::Orientation::HORIZONTAL, 4);
+  label->append(*makeSymbol("xmark"));
+  label->append(*Gtk::make_managed<Gtk::Label>("Dissolve"));
+  dissolve_.set_child(*label);
+  dissolve_.add_css_class("dissolve-button");
+  dissolve_.set_tooltip_text("Dissolve cell (Esc)");
+  dissolve_.set_focus_on_click(false);
+  dissolve_.set_valign(Gtk::Align::CENTER);
+  append(dissolve_);
+
+  // The bar comes with a new cell; its field takes the keyboard first.
+  signal_map().connect([this] { field_.grab_focus(); });
+  field_.set_text(state_.intentText());
+  field_.signal_changed().connect([this] {
+    if (!syncing_) state_.setIntentText(field_.get_text().raw());
+  });
+  field_.signal_activate().connect([this] { state_.submit(); });
+  dissolve_.signal_clicked().connect([this] { state_.dissolve(); });
+  connections_.push_back(state_.signalIntentTextChanged().connect([this] {
+    if (field_.get_text().raw() == state_.intentText()) return;
+    syncing_ = true;
+    // The bar comes with a new cell; its field takes the keyboard first.
+  signal_map().connect([this] { field_.grab_focus(); });
+  field_.set_text(state_.intentText());
+    field_.set_position(-1);
+    syncing_ = false;
+  }));
+}
+
+CompactBarView::~CompactBarView() {
+  for (auto& c : connections_) c.disconnect();
+}
+
+}  // namespace kivari

@@ -1,0 +1,51 @@
+#include "Shell/Icons.h"
+
+#include <utility>
+
+namespace kivari {
+
+namespace {
+
+constexpr std::pair<std::string_view, std::string_view> kIcons[] = {
+    {"sparkle", "kivari-sparkle-symbolic"},
+    {"dna", "kivari-dna-symbolic"},
+    {"xmark", "window-close-symbolic"},
+    {"xmark.circle.fill", "window-close-symbolic"},
+    {"tablecells", "x-office-spreadsheet-symbolic"},
+    {"rectangle.on.rectangle.angled", "x-office-presentation-symbolic"},
+    {"doc.text", "x-office-document-symbolic"},
+    {"video", "camera-web-symbolic"},
+    {"calendar.badge.plus", "x-office-calendar-symbolic"},
+    {"calendar", "x-office-calendar-symbolic"},
+    {"globe", "web-browser-symbolic"},
+    {"shield.checkered", "security-high-symbolic"},
+    {"checkmark.shield.fill", "security-high-symbolic"},
+    {"exclamationmark.triangle.fill", "dialog-warning-symbolic"},
+    {"chevron.left", "go-previous-symbolic"},
+    {"chevron.right", "go-next-symbolic"},
+    {"arrow.clockwise", "view-refresh-symbolic"},
+    {"message.fill", "chat-message-new-symbolic"},
+    {"envelope.fill", "mail-unread-symbolic"},
+    {"paperplane.fill", "mail-send-symbolic"},
+    {"note.text", "document-edit-symbolic"},
+    {"bell.fill", "alarm-symbolic"},
+    {"timer", "alarm-symbolic"},
+    {"cloud.sun.fill", "weather-few-clouds-symbolic"},
+    {"gamecontroller.fill", "input-gaming-symbolic"},
+    {"music.note", "emblem-music-symbolic"},
+    {"play.fill", "media-playback-start-symbolic"},
+    {"pause.fill", "media-playback-pause-symbolic"},
+    {"questionmark.circle.fill", "help-about-symbolic"},
+    {"cube.transparent", "emblem-system-symbolic"},
+};
+
+}  // namespace
+
+std::string iconNameForSymbol(std::string_view symbol) {
+  for (const auto& [name, icon] : kIcons) {
+    if (name == symbol) return std::string(icon);
+  }
+  return "image-missing-symbolic";
+}
+
+}  // namespace kivari

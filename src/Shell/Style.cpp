@@ -1,0 +1,107 @@
+#include "Shell/Style.h"
+
+#include "Shell/Palette.h"
+
+#include <gtkmm.h>
+
+#include <string>
+
+namespace kivari {
+
+namespace {
+
+std::string pillRules(const char* type, StatusMessage::MessageType kind) {
+  const Rgba text = ribbonTextColor(kind);
+  const Rgba dot = ribbonDotColor(kind);
+  return std::string(".ribbon-pill.") + type + " { background-color: " + text.withAlpha(0.08).css() +
+         "; }\n" + ".ribbon-pill." + type + " label { color: " + text.css() + "; }\n" +
+         ".ribbon-pill." + type + " .ribbon-dot { background-color: " + dot.css() + "; }\n";
+}
+
+const char* kStyle = R"CSS(
+window.kivari { background-color: #050509; color: white; }
+window.kivari * { outline-color: rgba(255,255,255,0.25); }
+
+/* Layers fade in and out while scaling from slightly smaller. */
+.layer { transition: opacity 500ms ease-in-out, transform 500ms ease-in-out; opacity: 1; transform: none; }
+.layer.desktop-layer.away { opacity: 0; transform: scale(0.98); }
+.layer.cell-layer.away { opacity: 0; transform: scale(0.96); }
+.layer.card-layer.away { opacity: 0; transform: scale(0.97); }
+.scrim { background-color: rgba(0,0,0,0.25); }
+
+.clock-time { font-size: 76px; font-weight: 100; color: rgba(255,255,255,0.9); }
+.clock-date { font-size: 16px; font-weight: 300; color: rgba(255,255,255,0.45); }
+.question { font-size: 22px; font-weight: 300; color: rgba(255,255,255,0.5); }
+
+.prompt-bar {
+  padding: 14px 20px; border-radius: 14px;
+  background-color: rgba(255,255,255,0.10);
+  box-shadow: inset 0 0 0 1px rgba(255,255,255,0.1);
+}
+.prompt-bar .sparkle { color: rgba(255,255,255,0.3); -gtk-icon-size: 14px; }
+.prompt-bar entry, .compact-bar entry {
+  background: none; border: none; box-shadow: none; padding: 0; min-height: 0;
+  color: white; caret-color: white; font-family: monospace; outline: none;
+}
+.prompt-bar entry, .prompt-bar .placeholder { font-size: 18px; }
+.prompt-bar .placeholder { font-family: monospace; color: rgba(255,255,255,0.3); }
+.prompt-bar entry text placeholder, .compact-bar entry text placeholder { color: rgba(255,255,255,0.3); }
+.prompt-bar spinner { color: white; }
+
+.suggestions {
+  border-radius: 12px; background-color: rgba(12,12,20,0.82);
+  box-shadow: inset 0 0 0 1px rgba(255,255,255,0.08);
+}
+.suggestion-row { padding: 10px 20px; background: none; border: none; box-shadow: none; border-radius: 0; }
+.suggestion-row:hover { background-color: rgba(255,255,255,0.06); }
+.suggestion-label { font-size: 14px; font-weight: 500; color: white; }
+.proto-tag {
+  font-size: 11px; font-family: monospace; color: rgba(255,255,255,0.4);
+  padding: 3px 8px; border-radius: 999px; background-color: rgba(255,255,255,0.08);
+}
+
+.catalog-button, .dissolve-button, .suggestion-row { background-image: none; text-shadow: none; -gtk-icon-shadow: none; }
+.catalog-button {
+  padding: 8px 12px; border-radius: 999px; background-color: rgba(255,255,255,0.06);
+  box-shadow: inset 0 0 0 1px rgba(255,255,255,0.08); border: none;
+  color: rgba(255,255,255,0.4); font-size: 12px; font-weight: 500;
+}
+.catalog-button image { -gtk-icon-size: 12px; }
+.catalog-button:hover { background-color: rgba(255,255,255,0.10); }
+
+.compact-bar { padding: 8px 20px; background-color: rgba(255,255,255,0.07); }
+.compact-bar .sparkle { color: rgba(255,255,255,0.2); -gtk-icon-size: 11px; }
+.compact-bar entry { font-size: 13px; }
+.dissolve-button {
+  padding: 5px 10px; border-radius: 999px; background-color: rgba(255,255,255,0.08);
+  border: none; box-shadow: none; color: rgba(255,255,255,0.5); font-size: 11px; font-weight: 500;
+  min-height: 0;
+}
+.dissolve-button image { -gtk-icon-size: 10px; }
+.dissolve-button:hover { background-color: rgba(255,255,255,0.14); }
+
+.ribbon { min-height: 28px; background-color: rgba(0,0,0,0.45); }
+.ribbon-row { padding: 0 16px; }
+.ribbon-pill { padding: 3px 8px; border-radius: 999px; }
+.ribbon-pill label { font-size: 11px; font-weight: 500; font-family: monospace; }
+.ribbon-dot { min-width: 5px; min-height: 5px; border-radius: 999px; }
+)CSS";
+
+}  // namespace
+
+void installStyle() {
+  static bool installed = false;
+  if (installed) return;
+  installed = true;
+  std::string css = kStyle;
+  css += pillRules("system", StatusMessage::MessageType::system);
+  css += pillRules("user", StatusMessage::MessageType::user);
+  css += pillRules("success", StatusMessage::MessageType::success);
+  css += pillRules("error", StatusMessage::MessageType::error);
+  auto provider = Gtk::CssProvider::create();
+  provider->load_from_data(css);
+  Gtk::StyleContext::add_provider_for_display(Gdk::Display::get_default(), provider,
+                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+}
+
+}  // namespace kivari

@@ -1,0 +1,141 @@
+#include "Core/Scheduler.h"
+#include "Shell/ClockText.h"
+#include "Shell/Icons.h"
+#include "Shell/LayerPlan.h"
+#include "Shell/Palette.h"
+#include "Shell/PromptDesktopModel.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace kivari {
+namespace {
+
+using std::chrono::milliseconds;
+
+TEST(ManualScheduler, RunsDueTasksInTimeOrderAndHonoursCancel) {
+  ManualScheduler scheduler;
+  std::vector<int> ran;
+  scheduler.schedule(milliseconds(300), [&] { ran.push_back(3); });
+  scheduler.schedule(milliseconds(100), [&] { ran.push_back(1); });
+  const auto cancelled = scheduler.schedule(milliseconds(200), [&] { ran.push_back(2); });
+  scheduler.cancel(cancelled);
+  scheduler.advance(milliseconds(250));
+  EXPECT_EQ(ran, std::vector<int>{1});
+  scheduler.advance(milliseconds(50));
+  EXPECT_EQ(ran, (std::vector<int>{1, 3}));
+  scheduler.cancel(cancelled);  // already gone: ignored
+}
+
+TEST(RepeatingTask, OneStepPerPeriodUntilStopped) {
+  ManualScheduler scheduler;
+  int steps = 0;
+  RepeatingTask task(scheduler, milliseconds(4000), [&] { ++steps; });
+  task.start();
+  task.start();  // a second start must not double the pace
+  scheduler.advance(milliseconds(12000));
+  EXPECT_EQ(steps, 3);
+  task.stop();
+  scheduler.advance(milliseconds(8000));
+  EXPECT_EQ(steps, 3);
+  EXPECT_EQ(scheduler.pendingCount(), 0u);
+}
+
+TEST(PromptDesktopModel, PlaceholderRotatesOnlyWhileShownAndKeepsItsPlace) {
+  ManualScheduler scheduler;
+  PromptDesktopModel model(scheduler);
+  const auto count = IntentClassifier::placeholders().size();
+  model.desktopShown();
+  scheduler.advance(milliseconds(3999));
+  EXPECT_EQ(model.placeholderIndex(), 0u);
+  scheduler.advance(milliseconds(1));
+  EXPECT_EQ(model.placeholderIndex(), 1u);
+
+  model.desktopHidden();  // a cell opened
+  scheduler.advance(milliseconds(60000));
+  EXPECT_EQ(model.placeholderIndex(), 1u);
+  model.desktopShown();
+  model.desktopShown();
+  scheduler.advance(milliseconds(4000));
+  EXPECT_EQ(model.placeholderIndex(), 2u);
+
+  scheduler.advance(milliseconds(4000) * static_cast<int>(count));
+  EXPECT_EQ(model.placeholderIndex(), 2u);  // wraps round the list
+  EXPECT_EQ(model.placeholder(), IntentClassifier::placeholders()[2]);
+}
+
+TEST(PromptDesktopModel, SuggestionsShowWhileTypingAndHideOnSubmit) {
+  ManualScheduler scheduler;
+  PromptDesktopModel model(scheduler);
+  EXPECT_TRUE(model.visibleSuggestions("").empty());  // nothing typed yet
+
+  model.textChanged(" ");
+  EXPECT_TRUE(model.showSuggestions());  // a blank counts as typed
+
+  model.textChanged("p");
+  const auto rows = model.visibleSuggestions("p");
+  EXPECT_FALSE(rows.empty());
+  EXPECT_LE(rows.size(), PromptDesktopModel::kMaxSuggestionRows);
+  const auto all = IntentClassifier::filteredSuggestions("p");
+  for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].example, all[i].example);
+
+  model.textChanged("zzzzqqq");
+  EXPECT_TRUE(model.showSuggestions());
+  EXPECT_TRUE(model.visibleSuggestions("zzzzqqq").empty());
+
+  model.submitted();
+  EXPECT_FALSE(model.showSuggestions());
+  model.textChanged("");
+  EXPECT_FALSE(model.showSuggestions());
+}
+
+TEST(LayerPlan, LayersPerMode) {
+  const auto notes = Expression::notes();
+  EXPECT_EQ(layerPlan(AppMode::prompt()), (LayerPlan{true, false, false, false, false, false}));
+  EXPECT_EQ(layerPlan(AppMode::dnaPicker(ProductivityCategory::document)),
+            (LayerPlan{true, false, true, false, false, false}));
+  EXPECT_EQ(layerPlan(AppMode::capabilityPrompt(notes)),
+            (LayerPlan{true, false, false, true, false, false}));
+  EXPECT_EQ(layerPlan(AppMode::expressing(notes)),
+            (LayerPlan{false, true, false, false, true, true}));
+}
+
+TEST(ClockText, FollowsTheLocale) {
+  // 2026-12-07 16:05:00 UTC, a Monday.
+  const auto when = std::chrono::system_clock::time_point(std::chrono::seconds(1796659500));
+  const auto us = formatClock(when, "en_US", "UTC");
+  EXPECT_NE(us.time.find("4:05"), std::string::npos);
+  EXPECT_NE(us.time.find("PM"), std::string::npos);
+  EXPECT_EQ(us.date, "Monday, December 7");
+  const auto de = formatClock(when, "de_DE", "UTC");
+  EXPECT_EQ(de.time, "16:05");
+  EXPECT_NE(de.date.find("Montag"), std::string::npos);
+  EXPECT_NE(de.date.find("Dezember"), std::string::npos);
+}
+
+TEST(Palette, MeshAndRibbonColours) {
+  const auto red = fromHSB(0, 1, 1);
+  EXPECT_EQ(red, (Rgba{1, 0, 0, 1}));
+  const auto& mesh = desktopMeshColors();
+  for (const auto& c : mesh) {
+    // Near-black blue to violet: blue dominates, nothing bright.
+    EXPECT_LE(std::max({c.r, c.g, c.b}), 0.10 + 1e-9);
+    EXPECT_GE(c.b, c.g);
+  }
+  EXPECT_EQ(ribbonDotColor(StatusMessage::MessageType::system).a, 0.4);
+  EXPECT_EQ(ribbonTextColor(StatusMessage::MessageType::system).a, 0.6);
+  EXPECT_EQ(ribbonTextColor(StatusMessage::MessageType::error), palette::red);
+  EXPECT_EQ(palette::white.withAlpha(0.08).css(), "rgba(255,255,255,0.080)");
+}
+
+TEST(Icons, EverySymbolInUseHasAnIcon) {
+  for (const char* symbol : {"sparkle", "dna", "xmark", "tablecells", "rectangle.on.rectangle.angled",
+                             "doc.text", "video", "calendar.badge.plus"}) {
+    EXPECT_NE(iconNameForSymbol(symbol), "image-missing-symbolic") << symbol;
+  }
+  EXPECT_EQ(iconNameForSymbol("no.such.symbol"), "image-missing-symbolic");
+}
+
+}  // namespace
+}  // namespace kivari

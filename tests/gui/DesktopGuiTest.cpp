@@ -1,0 +1,193 @@
+#include "Core/AppState.h"
+#include "Shell/ContentView.h"
+#include "Shell/Style.h"
+
+#include <gtest/gtest.h>
+#include <gtkmm.h>
+
+#include <chrono>
+#include <functional>
+
+namespace kivari {
+namespace {
+
+// Runs the main loop until `done` holds or `limitMs` passes.
+bool pumpUntil(const std::function<bool()>& done, int limitMs = 3000) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    g_main_context_iteration(nullptr, FALSE);
+    g_usleep(1000);
+  }
+  return true;
+}
+
+void pump(int ms) {
+  pumpUntil([] { return false; }, ms);
+}
+
+// Sends real key presses through the X server, as a person typing would.
+void xdotool(const std::vector<std::string>& args) {
+  std::vector<std::string> argv{"xdotool"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  Glib::spawn_sync("", argv, Glib::SpawnFlags::SEARCH_PATH);
+}
+
+// An entry's keyboard focus sits on its inner text widget.
+bool holdsFocus(Gtk::Window& window, Gtk::Widget& widget) {
+  auto* focus = window.get_focus();
+  return window.is_active() && focus != nullptr && (focus == &widget || focus->is_ancestor(widget));
+}
+
+// Return in a field, without going through the keyboard.
+void pressReturn(Gtk::Entry& field) { g_signal_emit_by_name(field.gobj(), "activate"); }
+
+std::vector<std::string> labelsIn(Gtk::Widget& root) {
+  std::vector<std::string> out;
+  std::function<void(Gtk::Widget&)> walk = [&](Gtk::Widget& w) {
+    if (auto* label = dynamic_cast<Gtk::Label*>(&w)) out.push_back(label->get_text());
+    for (auto* c = w.get_first_child(); c != nullptr; c = c->get_next_sibling()) walk(*c);
+  };
+  walk(root);
+  return out;
+}
+
+class DesktopGuiTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    installStyle();
+    AppStateServices services;
+    services.classify = [this](const std::string& request, const ManifestRegistry&) {
+      if (request == "mute") return ClassifiedIntent{std::nullopt, SystemControlAction::mute, std::nullopt};
+      if (request == "weather") return ClassifiedIntent{Expression::weather(""), std::nullopt, std::nullopt};
+      if (request == "help") return ClassifiedIntent{Expression::help("help"), std::nullopt, std::nullopt};
+      (void)this;
+      return ClassifiedIntent{};
+    };
+    services.executeSystemAction = [](SystemControlAction) {
+      return SystemActionResult{true, "Volume muted"};
+    };
+    state = std::make_unique<AppState>(std::make_unique<ManifestRegistry>(std::nullopt),
+                                       std::move(services));
+    window = std::make_unique<Gtk::Window>();
+    window->set_decorated(false);
+    window->set_default_size(1024, 700);
+    window->add_css_class("kivari");
+    content = std::make_unique<ContentView>(*window, *state, scheduler);
+    window->set_child(*content);
+    window->present();
+    ASSERT_TRUE(pumpUntil([&] { return window->get_mapped(); }));
+    pump(200);
+    // Pointer focus: crossing into the window gives it the keyboard.
+    xdotool({"mousemove", "1500", "950"});
+    pump(50);
+    xdotool({"mousemove", "512", "350"});
+    pump(100);
+  }
+
+  void TearDown() override {
+    window->hide();
+    pump(50);
+    content.reset();
+    window.reset();
+  }
+
+  std::vector<std::string> ribbonTexts() { return labelsIn(content->ribbon()); }
+
+  MainLoopScheduler scheduler;
+  std::unique_ptr<AppState> state;
+  std::unique_ptr<Gtk::Window> window;
+  std::unique_ptr<ContentView> content;
+};
+
+TEST_F(DesktopGuiTest, TypingAndReturnSubmitTheRequest) {
+  auto& field = content->promptDesktop().promptField();
+  ASSERT_TRUE(pumpUntil([&] { return holdsFocus(*window, field); }));
+  xdotool({"type", "--delay", "20", "mute"});
+  ASSERT_TRUE(pumpUntil([&] { return state->intentText() == "mute"; }));
+  xdotool({"key", "Return"});
+  ASSERT_TRUE(pumpUntil([&] { return state->statusMessages().size() == 3; }));
+  EXPECT_EQ(field.get_text(), "");
+  EXPECT_EQ(ribbonTexts(), (std::vector<std::string>{"Kivari ready", "mute", "Volume muted"}));
+}
+
+TEST_F(DesktopGuiTest, SuggestionListFiltersAndHides) {
+  auto& field = content->promptDesktop().promptField();
+  auto& list = content->promptDesktop().suggestionList();
+  EXPECT_FALSE(list.get_visible());
+  field.set_text("pla");
+  pump(50);
+  ASSERT_TRUE(list.get_visible());
+  const auto rows = labelsIn(list);
+  EXPECT_FALSE(rows.empty());
+  EXPECT_LE(rows.size(), 12u);  // label and tag per row, at most six rows
+
+  field.set_text("zzzzqqq");
+  pump(50);
+  EXPECT_FALSE(list.get_visible());
+  field.set_text("pla");
+  pump(50);
+  EXPECT_TRUE(list.get_visible());
+  pressReturn(field);  // Return hides the list
+  pump(50);
+  EXPECT_FALSE(list.get_visible());
+}
+
+TEST_F(DesktopGuiTest, EscLeavesTheFieldAloneWithoutAnOpenCell) {
+  auto& field = content->promptDesktop().promptField();
+  ASSERT_TRUE(pumpUntil([&] { return holdsFocus(*window, field); }));
+  xdotool({"type", "--delay", "20", "abc"});
+  ASSERT_TRUE(pumpUntil([&] { return state->intentText() == "abc"; }));
+  xdotool({"key", "Escape"});
+  pump(150);
+  EXPECT_EQ(field.get_text(), "abc");
+  EXPECT_EQ(state->mode(), AppMode::prompt());
+  EXPECT_EQ(state->statusMessages().size(), 1u);
+}
+
+TEST_F(DesktopGuiTest, EscDissolvesAnOpenCellEvenFromAFocusedField) {
+  state->allow(Expression::notes());
+  pump(100);
+  auto& bar = content->compactBar();
+  ASSERT_TRUE(bar.get_visible());
+  ASSERT_TRUE(pumpUntil([&] { return holdsFocus(*window, bar.field()); }));
+  xdotool({"type", "--delay", "20", "draft"});
+  ASSERT_TRUE(pumpUntil([&] { return state->intentText() == "draft"; }));
+  xdotool({"key", "Escape"});
+  ASSERT_TRUE(pumpUntil([&] { return state->mode() == AppMode::prompt(); }));
+  EXPECT_EQ(state->intentText(), "draft");  // Esc never reached the field
+  const auto lines = ribbonTexts();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[lines.size() - 2], "Dissolving Notes…");
+  // The unsent text is waiting in the prompt desktop's field.
+  ASSERT_TRUE(pumpUntil([&] { return !bar.get_visible(); }));
+  EXPECT_EQ(content->promptDesktop().promptField().get_text(), "draft");
+}
+
+TEST_F(DesktopGuiTest, CompactBarReplacesTheCellWithoutDissolveLines) {
+  state->allow(Expression::notes());
+  pump(50);
+  const auto before = state->statusMessages().size();
+  auto& field = content->compactBar().field();
+  field.set_text("weather");
+  pressReturn(field);
+  pump(50);
+  EXPECT_EQ(state->mode(), AppMode::capabilityPrompt(Expression::weather("")));
+  for (std::size_t i = before; i < state->statusMessages().size(); ++i) {
+    EXPECT_EQ(state->statusMessages()[i].text.find("Dissolving"), std::string::npos);
+  }
+  EXPECT_TRUE(pumpUntil([&] { return !content->compactBar().get_visible(); }));
+}
+
+TEST_F(DesktopGuiTest, DissolveButtonAndLayers) {
+  EXPECT_TRUE(content->promptDesktop().get_visible());
+  state->allow(Expression::notes());
+  ASSERT_TRUE(pumpUntil([&] { return !content->promptDesktop().get_visible(); }, 2000));
+  g_signal_emit_by_name(content->compactBar().dissolveButton().gobj(), "clicked");
+  pump(50);
+  EXPECT_EQ(state->mode(), AppMode::prompt());
+  EXPECT_TRUE(content->promptDesktop().get_visible());
+}
+
+}  // namespace
+}  // namespace kivari
