@@ -4,16 +4,12 @@
 
 namespace kivari {
 
-namespace {
-
 std::string freshUuid() {
   gchar* raw = g_uuid_string_random();
   std::string uuid(raw);
   g_free(raw);
   return uuid;
 }
-
-}  // namespace
 
 StatusMessage::StatusMessage(std::string text_, MessageType type_)
     : id(freshUuid()), text(std::move(text_)), type(type_) {}

@@ -4,6 +4,9 @@
 
 namespace kivari {
 
+// A new random UUID in its usual text form.
+std::string freshUuid();
+
 // One line of the status ribbon. Lines are told apart by id only, so two
 // lines with the same words are still two lines.
 struct StatusMessage {

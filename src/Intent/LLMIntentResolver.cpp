@@ -1,5 +1,7 @@
 #include "Intent/LLMIntentResolver.h"
 
+#include "Core/MainContext.h"
+
 #include <glib.h>
 
 #include <utility>
@@ -11,40 +13,7 @@ namespace kivari {
 
 namespace {
 
-// Runs `task` once from `context`'s loop; safe to call from any thread.
-void postTo(GMainContext* context, std::function<void()> task) {
-  GSource* source = g_idle_source_new();
-  g_source_set_callback(
-      source,
-      [](gpointer data) -> gboolean {
-        (*static_cast<std::function<void()>*>(data))();
-        return G_SOURCE_REMOVE;
-      },
-      new std::function<void()>(std::move(task)),
-      [](gpointer data) { delete static_cast<std::function<void()>*>(data); });
-  g_source_attach(source, context);
-  g_source_unref(source);
-}
-
 std::string orEmpty(const std::optional<std::string>& text) { return text.value_or(""); }
-
-ClassifiedIntent withExpression(Expression expression) {
-  ClassifiedIntent intent;
-  intent.expression = std::move(expression);
-  return intent;
-}
-
-ClassifiedIntent withProductivity(ProductivityCategory category) {
-  ClassifiedIntent intent;
-  intent.productivityCategory = category;
-  return intent;
-}
-
-ClassifiedIntent withSystemControl(SystemControlAction action) {
-  ClassifiedIntent intent;
-  intent.systemControl = action;
-  return intent;
-}
 
 }  // namespace
 
@@ -63,7 +32,7 @@ void LLMIntentResolver::resolve(const std::string& text, Answer answer) {
   std::shared_ptr<GMainContext> context(g_main_context_ref_thread_default(), g_main_context_unref);
   auto deliver = [context, answer = std::move(answer)](std::optional<ClassifiedIntent> intent) {
     // Always from the loop, even if a session replies inside respond().
-    postTo(context.get(), [answer, intent = std::move(intent)] { answer(intent); });
+    postToContext(context.get(), [answer, intent = std::move(intent)] { answer(intent); });
   };
 
   if (!isAvailable()) {
@@ -87,52 +56,52 @@ std::optional<ClassifiedIntent> LLMIntentResolver::mapToClassifiedIntent(
       if (!parsed.url) return std::nullopt;
       auto url = IntentClassifier::normalizeURL(*parsed.url);
       if (!url) return std::nullopt;
-      return withExpression(Expression::browser(std::move(*url)));
+      return ClassifiedIntent::withExpression(Expression::browser(std::move(*url)));
     }
     case IntentCategory::message:
-      return withExpression(Expression::message(orEmpty(parsed.recipient), orEmpty(parsed.body)));
+      return ClassifiedIntent::withExpression(Expression::message(orEmpty(parsed.recipient), orEmpty(parsed.body)));
     case IntentCategory::email:
-      return withExpression(Expression::email(orEmpty(parsed.recipient), orEmpty(parsed.subject),
+      return ClassifiedIntent::withExpression(Expression::email(orEmpty(parsed.recipient), orEmpty(parsed.subject),
                                               orEmpty(parsed.body)));
     case IntentCategory::notes:
-      return withExpression(Expression::notes());
+      return ClassifiedIntent::withExpression(Expression::notes());
     case IntentCategory::weather:
-      return withExpression(Expression::weather(orEmpty(parsed.location)));
+      return ClassifiedIntent::withExpression(Expression::weather(orEmpty(parsed.location)));
     case IntentCategory::timer: {
       // A negative duration cannot be counted down; it becomes an instant timer.
       const std::int64_t seconds = parsed.timerSeconds.value_or(60);
-      return withExpression(Expression::timer(seconds < 0 ? 0 : seconds, ""));
+      return ClassifiedIntent::withExpression(Expression::timer(seconds < 0 ? 0 : seconds, ""));
     }
     case IntentCategory::music:
-      return withExpression(Expression::music(orEmpty(parsed.query)));
+      return ClassifiedIntent::withExpression(Expression::music(orEmpty(parsed.query)));
     case IntentCategory::calendar:
-      return withExpression(Expression::calendar());
+      return ClassifiedIntent::withExpression(Expression::calendar());
     case IntentCategory::reminder:
-      return withExpression(
+      return ClassifiedIntent::withExpression(
           Expression::reminder(parsed.body ? *parsed.body : orEmpty(parsed.query)));
     case IntentCategory::game:
-      return withExpression(
+      return ClassifiedIntent::withExpression(
           Expression::game(parsed.gameName ? *parsed.gameName : parsed.query.value_or("Game")));
     case IntentCategory::help:
-      return withExpression(Expression::help(orEmpty(parsed.query)));
+      return ClassifiedIntent::withExpression(Expression::help(orEmpty(parsed.query)));
     case IntentCategory::spreadsheet:
-      return withProductivity(ProductivityCategory::spreadsheet);
+      return ClassifiedIntent::withCategory(ProductivityCategory::spreadsheet);
     case IntentCategory::presentation:
-      return withProductivity(ProductivityCategory::presentation);
+      return ClassifiedIntent::withCategory(ProductivityCategory::presentation);
     case IntentCategory::document:
-      return withProductivity(ProductivityCategory::document);
+      return ClassifiedIntent::withCategory(ProductivityCategory::document);
     case IntentCategory::videoCall:
-      return withProductivity(ProductivityCategory::videoCall);
+      return ClassifiedIntent::withCategory(ProductivityCategory::videoCall);
     case IntentCategory::calendarEvent:
-      return withProductivity(ProductivityCategory::calendarEvent);
+      return ClassifiedIntent::withCategory(ProductivityCategory::calendarEvent);
     case IntentCategory::volumeUp:
-      return withSystemControl(SystemControlAction::volumeUp);
+      return ClassifiedIntent::withAction(SystemControlAction::volumeUp);
     case IntentCategory::volumeDown:
-      return withSystemControl(SystemControlAction::volumeDown);
+      return ClassifiedIntent::withAction(SystemControlAction::volumeDown);
     case IntentCategory::mute:
-      return withSystemControl(SystemControlAction::mute);
+      return ClassifiedIntent::withAction(SystemControlAction::mute);
     case IntentCategory::unmute:
-      return withSystemControl(SystemControlAction::unmute);
+      return ClassifiedIntent::withAction(SystemControlAction::unmute);
   }
   return std::nullopt;
 }

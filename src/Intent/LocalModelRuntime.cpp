@@ -1,5 +1,7 @@
 #include "Intent/LocalModelRuntime.h"
 
+#include "Core/MainContext.h"
+
 #include <gio/gio.h>
 #include <libsoup/soup.h>
 
@@ -91,22 +93,6 @@ std::optional<std::string> chatContent(const std::string& body) {
   return content->get<std::string>();
 }
 
-void postToThreadDefault(std::function<void()> task) {
-  GSource* source = g_idle_source_new();
-  g_source_set_callback(
-      source,
-      [](gpointer data) -> gboolean {
-        (*static_cast<std::function<void()>*>(data))();
-        return G_SOURCE_REMOVE;
-      },
-      new std::function<void()>(std::move(task)),
-      [](gpointer data) { delete static_cast<std::function<void()>*>(data); });
-  GMainContext* context = g_main_context_ref_thread_default();
-  g_source_attach(source, context);
-  g_main_context_unref(context);
-  g_source_unref(source);
-}
-
 struct ProbeState {
   bool done = false;
   bool gaveUp = false;
@@ -184,7 +170,7 @@ class RuntimeSession final : public LanguageModelSession {
     SoupMessage* message =
         model.empty() ? nullptr : soup_message_new("POST", endpoint_->uri("/api/chat").c_str());
     if (!message) {
-      postToThreadDefault([reply = std::move(reply)] { reply(std::nullopt); });
+      postToContext(nullptr, [reply = std::move(reply)] { reply(std::nullopt); });
       return;
     }
 

@@ -18,24 +18,6 @@ namespace {
 
 using Table = std::span<const std::string_view>;
 
-ClassifiedIntent withExpression(Expression expression) {
-  ClassifiedIntent intent;
-  intent.expression = std::move(expression);
-  return intent;
-}
-
-ClassifiedIntent withAction(SystemControlAction action) {
-  ClassifiedIntent intent;
-  intent.systemControl = action;
-  return intent;
-}
-
-ClassifiedIntent withCategory(ProductivityCategory category) {
-  ClassifiedIntent intent;
-  intent.productivityCategory = category;
-  return intent;
-}
-
 bool isAscii(char c) { return static_cast<unsigned char>(c) < 0x80; }
 
 // The code point starting at `pos` (negative for a stray byte) and its
@@ -233,15 +215,15 @@ std::string randomBoredGame() {
 
 std::optional<ClassifiedIntent> matchColloquial(std::string_view lower) {
   using namespace phrases;
-  if (equalsAny(lower, kBored)) return withExpression(Expression::game(randomBoredGame()));
-  if (equalsAny(lower, kTooLoud)) return withAction(SystemControlAction::volumeDown);
-  if (equalsAny(lower, kQuiet)) return withAction(SystemControlAction::mute);
-  if (equalsAny(lower, kCantHear)) return withAction(SystemControlAction::volumeUp);
+  if (equalsAny(lower, kBored)) return ClassifiedIntent::withExpression(Expression::game(randomBoredGame()));
+  if (equalsAny(lower, kTooLoud)) return ClassifiedIntent::withAction(SystemControlAction::volumeDown);
+  if (equalsAny(lower, kQuiet)) return ClassifiedIntent::withAction(SystemControlAction::mute);
+  if (equalsAny(lower, kCantHear)) return ClassifiedIntent::withAction(SystemControlAction::volumeUp);
   if (equalsAny(lower, kCallFamily)) {
-    return withCategory(ProductivityCategory::videoCall);
+    return ClassifiedIntent::withCategory(ProductivityCategory::videoCall);
   }
   if (equalsAny(lower, kThanks)) {
-    return withExpression(Expression::help(std::string(lower)));
+    return ClassifiedIntent::withExpression(Expression::help(std::string(lower)));
   }
   return std::nullopt;
 }

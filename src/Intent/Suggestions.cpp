@@ -2,18 +2,12 @@
 
 #include <glib.h>
 
+#include "Core/StatusMessage.h"
 #include "Core/Text.h"
 
 namespace kivari::IntentClassifier {
 
 namespace {
-
-std::string freshId() {
-  gchar* raw = g_uuid_string_random();
-  std::string id(raw);
-  g_free(raw);
-  return id;
-}
 
 // Shared by the browse row and its placeholder so the two always agree.
 constexpr const char* kBrowseExample = "go to github.com";
@@ -21,7 +15,7 @@ constexpr const char* kBrowseExample = "go to github.com";
 }  // namespace
 
 IntentSuggestion::IntentSuggestion(std::string example_, std::string label_, std::string proto_)
-    : id(freshId()), example(std::move(example_)), label(std::move(label_)),
+    : id(freshUuid()), example(std::move(example_)), label(std::move(label_)),
       proto(std::move(proto_)) {}
 
 const std::vector<IntentSuggestion>& suggestions() {

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Measures Kivari's window under a private Xvfb.
+#   bench/window.sh startup [build-dir] [runs]     time from process start until the window is mapped
+#   bench/window.sh idle [build-dir] [seconds]     CPU use and resident memory at the idle desktop
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+what="${1:-startup}"
+build="${2:-$root/build}"
+display=":$((90 + RANDOM % 100))"
+Xvfb "$display" -screen 0 1920x1080x24 >/dev/null 2>&1 &
+xvfb=$!
+pid=""
+trap 'kill $pid $xvfb 2>/dev/null' EXIT
+export DISPLAY="$display"
+sleep 1
+
+# xdotool's own --sync sleeps between looks; poll the map state closely instead.
+waitForWindow() { until xwininfo -name Kivari 2>/dev/null | grep -q IsViewable; do sleep 0.002; done; }
+
+case "$what" in
+  startup)
+    for i in $(seq "${3:-10}"); do
+      start=$(date +%s%N)
+      "$build/kivari" >/dev/null 2>&1 &
+      pid=$!
+      waitForWindow
+      end=$(date +%s%N)
+      echo "run $i: $(( (end - start) / 1000000 )) ms"
+      kill "$pid"; wait "$pid" 2>/dev/null || true
+    done
+    ;;
+  idle)
+    seconds="${3:-60}"
+    "$build/kivari" >/dev/null 2>&1 &
+    pid=$!
+    waitForWindow
+    sleep 8  # let the start-up settle
+    ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
+    hz=$(getconf CLK_TCK)
+    before=$(ticks)
+    sleep "$seconds"
+    after=$(ticks)
+    awk -v t=$((after - before)) -v hz="$hz" -v s="$seconds" \
+      'BEGIN { printf "idle CPU: %.2f %% of one core over %d s\n", 100 * t / hz / s, s }'
+    grep VmRSS "/proc/$pid/status"
+    ;;
+  *) echo "usage: $0 startup|idle [build-dir] [runs|seconds]" >&2; exit 2 ;;
+esac
