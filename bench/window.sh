@@ -15,7 +15,13 @@ export DISPLAY="$display"
 sleep 1
 
 # xdotool's own --sync sleeps between looks; poll the map state closely instead.
-waitForWindow() { until xwininfo -name Kivari 2>/dev/null | grep -q IsViewable; do sleep 0.002; done; }
+waitForWindow() {
+  local deadline=$((SECONDS + 20))
+  until xwininfo -name Kivari 2>/dev/null | grep -q IsViewable; do
+    [ $SECONDS -lt $deadline ] || { echo "no window within 20 s" >&2; exit 1; }
+    sleep 0.002
+  done
+}
 
 case "$what" in
   startup)
@@ -34,7 +40,7 @@ case "$what" in
     "$build/kivari" >/dev/null 2>&1 &
     pid=$!
     waitForWindow
-    sleep 8  # let the start-up settle
+    sleep 15  # let the start-up settle, the cursor blink included
     ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
     hz=$(getconf CLK_TCK)
     before=$(ticks)

@@ -16,22 +16,39 @@ KivariWindow::KivariWindow(AppState& state, Scheduler& scheduler) {
   content_ = std::make_unique<ContentView>(*this, state, scheduler);
   set_child(*content_);
 
-  // A press that no control takes moves the window.
-  auto drag = Gtk::GestureClick::create();
+  // Dragging the empty desktop moves the window; presses on controls, and
+  // plain clicks anywhere, are left alone.
+  auto drag = Gtk::GestureDrag::create();
   drag->set_button(GDK_BUTTON_PRIMARY);
-  drag->signal_pressed().connect([this, g = drag.get()](int, double x, double y) {
+  drag->signal_drag_update().connect([this, g = drag.get()](double dx, double dy) {
+    if (dx * dx + dy * dy < 16) return;
+    double x = 0, y = 0;
+    if (!g->get_start_point(x, y) || !isBackground(pick(x, y))) return;
+    g->set_state(Gtk::EventSequenceState::CLAIMED);
     auto surface = get_surface();
     auto device = g->get_current_event_device();
     if (!surface || !device || !GDK_IS_TOPLEVEL(surface->gobj())) return;
     gdk_toplevel_begin_move(GDK_TOPLEVEL(surface->gobj()), device->gobj(),
-                            static_cast<int>(g->get_current_button()), x, y,
+                            static_cast<int>(g->get_current_button()), x + dx, y + dy,
                             g->get_current_event_time());
+    g->reset();
   });
   add_controller(drag);
   fitToWorkArea();
 }
 
 KivariWindow::~KivariWindow() = default;
+
+bool KivariWindow::isBackground(Gtk::Widget* widget) {
+  for (; widget != nullptr; widget = widget->get_parent()) {
+    if (dynamic_cast<Gtk::Button*>(widget) || dynamic_cast<Gtk::Editable*>(widget) ||
+        dynamic_cast<Gtk::Scrollbar*>(widget) || g_type_name(G_OBJECT_TYPE(widget->gobj())) ==
+                                                       std::string_view("WebKitWebView")) {
+      return false;
+    }
+  }
+  return true;
+}
 
 void KivariWindow::fitToWorkArea() {
   auto display = Gdk::Display::get_default();

@@ -21,6 +21,8 @@ class KivariWindow : public Gtk::ApplicationWindow {
 
  private:
   void fitToWorkArea();
+  // Nothing that takes the pointer itself lies under this widget.
+  static bool isBackground(Gtk::Widget* widget);
   std::unique_ptr<ContentView> content_;
 };
 

@@ -1,5 +1,11 @@
 #include "Shell/ContentView.h"
 
+#include "Shell/CardViews.h"
+#include "Shell/CellLayer.h"
+#include "Shell/Widgets.h"
+
+#include <algorithm>
+
 namespace kivari {
 
 namespace {
@@ -10,6 +16,34 @@ void styleLayer(Gtk::Widget& layer, const char* kind) {
   layer.set_hexpand(true);
   layer.set_vexpand(true);
 }
+
+// A dimming scrim that takes every click, with the card centred over it.
+class CardLayer : public Gtk::Overlay {
+ public:
+  explicit CardLayer(Gtk::Widget* card, int maxWidth) : bin_(maxWidth) {
+    scrim_.add_css_class("scrim");
+    scrim_.set_hexpand(true);
+    scrim_.set_vexpand(true);
+    auto clickCatcher = Gtk::GestureClick::create();
+    clickCatcher->signal_pressed().connect([g = clickCatcher.get()](int, double, double) {
+      g->set_state(Gtk::EventSequenceState::CLAIMED);
+    });
+    scrim_.add_controller(clickCatcher);
+    set_child(scrim_);
+    surface_.add_css_class("card-surface");
+    surface_.append(*card);
+    bin_.setChild(surface_);
+    bin_.set_halign(Gtk::Align::FILL);
+    bin_.set_valign(Gtk::Align::CENTER);
+    bin_.set_margin(24);
+    add_overlay(bin_);
+  }
+
+ private:
+  Gtk::Box scrim_;
+  Gtk::Box surface_;
+  MaxWidthBin bin_;
+};
 
 }  // namespace
 
@@ -25,29 +59,28 @@ ContentView::ContentView(Gtk::Window& window, AppState& state, Scheduler& schedu
   layerBase_.set_vexpand(true);
   layerArea_.set_child(layerBase_);
   layerArea_.set_vexpand(true);
-
   styleLayer(promptDesktop_, "desktop-layer");
-  styleLayer(cardScrim_, "card-layer");
-  cardScrim_.add_css_class("scrim");
-  // The scrim takes every click so the desktop beneath cannot be used.
-  auto clickCatcher = Gtk::GestureClick::create();
-  clickCatcher->signal_pressed().connect([g = clickCatcher.get()](int, double, double) {
-    g->set_state(Gtk::EventSequenceState::CLAIMED);
-  });
-  cardScrim_.add_controller(clickCatcher);
-  styleLayer(cellLayer_, "cell-layer");
-
   layerArea_.add_overlay(promptDesktop_);
-  layerArea_.add_overlay(cellLayer_);
-  layerArea_.add_overlay(cardScrim_);
 
   column_.append(layerArea_);
   column_.append(compactBar_);
   column_.append(ribbon_);
   add_overlay(column_);
 
-  escape_ = std::make_unique<EscapeKeyMonitor>(
-      window, [this] { return plan_.escapeDissolves; }, [this] { state_.dissolve(); });
+  keys_ = std::make_unique<KeyMonitor>(
+      window, [this] { return std::make_pair(plan_.escapeDissolves, plan_.capabilityCard); },
+      [this](KeyAction action) {
+        switch (action) {
+          case KeyAction::dissolve: state_.dissolve(); break;
+          case KeyAction::deny: state_.deny(); break;
+          case KeyAction::allow:
+            if (const auto* card = state_.mode().as<AppMode::CapabilityPrompt>()) {
+              state_.allow(Expression(card->expression));
+            }
+            break;
+          case KeyAction::none: break;
+        }
+      });
 
   connections_.push_back(
       state_.signalModeChanged().connect([this] { applyMode(/*animate=*/true); }));
@@ -56,8 +89,6 @@ ContentView::ContentView(Gtk::Window& window, AppState& state, Scheduler& schedu
   ribbon_.update(state_.statusMessages());
 
   promptDesktop_.set_visible(false);
-  cardScrim_.set_visible(false);
-  cellLayer_.set_visible(false);
   compactBar_.set_visible(false);
   plan_ = LayerPlan{};
   applyMode(/*animate=*/false);
@@ -65,6 +96,28 @@ ContentView::ContentView(Gtk::Window& window, AppState& state, Scheduler& schedu
 
 ContentView::~ContentView() {
   for (auto& c : connections_) c.disconnect();
+  for (auto& layer : leaving_) layerArea_.remove_overlay(*layer);
+  if (card_) layerArea_.remove_overlay(*card_);
+  if (cell_) layerArea_.remove_overlay(*cell_);
+}
+
+std::unique_ptr<Gtk::Widget> ContentView::buildCard() {
+  if (const auto* picker = state_.mode().as<AppMode::DnaPicker>()) {
+    auto* card = Gtk::make_managed<DNAPickerView>(
+        picker->category,
+        [this](const Url& url, const std::string& provider) { state_.pickDNA(url, provider); },
+        [this] { state_.cancelPicker(); });
+    return std::make_unique<CardLayer>(card, 520);
+  }
+  if (const auto* prompt = state_.mode().as<AppMode::CapabilityPrompt>()) {
+    const Expression expression = prompt->expression;
+    auto* card = Gtk::make_managed<CapabilityPromptView>(
+        expression, [this, expression] { state_.allow(expression); }, [this] { state_.deny(); });
+    auto layer = std::make_unique<CardLayer>(card, 380 + 2 * 28);
+    card->allowButton().signal_map().connect([card] { card->allowButton().grab_focus(); });
+    return layer;
+  }
+  return nullptr;
 }
 
 void ContentView::applyMode(bool animate) {
@@ -80,12 +133,61 @@ void ContentView::applyMode(bool animate) {
     }
   }
   setPresent(promptDesktop_, next.promptDesktop, animate);
-  setPresent(cardScrim_, next.dnaPicker || next.capabilityCard, animate);
-  setPresent(cellLayer_, next.cell, animate);
+
+  // Every change of mode brings a new card or cell of its own.
+  retire(std::move(card_), animate);
+  retire(std::move(cell_), animate);
+  if (next.dnaPicker || next.capabilityCard) {
+    card_ = buildCard();
+    styleLayer(*card_, "card-layer");
+    enter(*card_, animate);
+  }
+  if (const auto* open = state_.mode().as<AppMode::Expressing>()) {
+    const unsigned generation = ++cellGeneration_;
+    // A close that fires after its cell was replaced must not dissolve the next one.
+    auto dismiss = [this, generation, alive = std::weak_ptr<bool>(alive_)] {
+      if (alive.expired() || generation != cellGeneration_ || !state_.mode().isExpressing()) return;
+      state_.dissolve();
+    };
+    cell_ = buildCellLayer(open->expression, state_, scheduler_, dismiss);
+    styleLayer(*cell_, "cell-layer");
+    enter(*cell_, animate);
+  }
   compactBar_.set_visible(next.compactBar);
   if (next.promptDesktop && !previous.promptDesktop && compactBar_.field().is_focus()) {
     promptDesktop_.promptField().grab_focus();
   }
+}
+
+void ContentView::enter(Gtk::Widget& layer, bool animate) {
+  layerArea_.add_overlay(layer);
+  if (!animate) return;
+  layer.add_css_class("away");
+  layer.add_tick_callback([&layer](const Glib::RefPtr<Gdk::FrameClock>&) {
+    layer.remove_css_class("away");
+    return false;
+  });
+}
+
+void ContentView::retire(std::unique_ptr<Gtk::Widget> layer, bool animate) {
+  if (!layer) return;
+  if (!animate) {
+    layerArea_.remove_overlay(*layer);
+    return;
+  }
+  layer->add_css_class("away");
+  layer->set_can_target(false);
+  Gtk::Widget* raw = layer.get();
+  leaving_.push_back(std::move(layer));
+  scheduler_.schedule(Scheduler::Duration{kModeAnimationMs},
+                      [this, raw, alive = std::weak_ptr<bool>(alive_)] {
+    if (alive.expired()) return;
+    const auto it = std::find_if(leaving_.begin(), leaving_.end(),
+                                 [raw](const auto& l) { return l.get() == raw; });
+    if (it == leaving_.end()) return;
+    layerArea_.remove_overlay(**it);
+    leaving_.erase(it);
+  });
 }
 
 void ContentView::setPresent(Gtk::Widget& layer, bool present, bool animate) {

@@ -4,7 +4,7 @@
 #include "Core/Scheduler.h"
 #include "Shell/CompactBarView.h"
 #include "Shell/DesktopBackground.h"
-#include "Shell/EscapeKeyMonitor.h"
+#include "Shell/KeyMonitor.h"
 #include "Shell/LayerPlan.h"
 #include "Shell/PromptDesktopModel.h"
 #include "Shell/PromptDesktopView.h"
@@ -30,12 +30,16 @@ class ContentView : public Gtk::Overlay {
   CompactBarView& compactBar() { return compactBar_; }
   StatusRibbonView& ribbon() { return ribbon_; }
   const LayerPlan& plan() const { return plan_; }
-  // Where the card and cell layers go (filled by the card and cell builders).
-  Gtk::Overlay& layerArea() { return layerArea_; }
+  // The card or cell now shown, if any (leaving layers are not counted).
+  Gtk::Widget* cardLayer() { return card_.get(); }
+  Gtk::Widget* cellLayer() { return cell_.get(); }
 
  private:
   void applyMode(bool animate);
   void setPresent(Gtk::Widget& layer, bool present, bool animate);
+  void enter(Gtk::Widget& layer, bool animate);
+  void retire(std::unique_ptr<Gtk::Widget> layer, bool animate);
+  std::unique_ptr<Gtk::Widget> buildCard();
 
   AppState& state_;
   Scheduler& scheduler_;
@@ -47,11 +51,14 @@ class ContentView : public Gtk::Overlay {
   Gtk::Overlay layerArea_;
   Gtk::Box layerBase_;
   PromptDesktopView promptDesktop_;
-  Gtk::Box cardScrim_;
-  Gtk::Box cellLayer_;
+  std::unique_ptr<Gtk::Widget> card_;
+  std::unique_ptr<Gtk::Widget> cell_;
+  // Bumped for every cell built: a close from an older cell finds it changed.
+  unsigned cellGeneration_ = 0;
+  std::vector<std::unique_ptr<Gtk::Widget>> leaving_;
   CompactBarView compactBar_;
   StatusRibbonView ribbon_;
-  std::unique_ptr<EscapeKeyMonitor> escape_;
+  std::unique_ptr<KeyMonitor> keys_;
   // Bumped at every show or hide, so a late hide never hides a layer shown again.
   std::map<Gtk::Widget*, unsigned> generations_;
   std::vector<sigc::connection> connections_;

@@ -37,6 +37,17 @@ constexpr std::pair<std::string_view, std::string_view> kIcons[] = {
     {"pause.fill", "media-playback-pause-symbolic"},
     {"questionmark.circle.fill", "help-about-symbolic"},
     {"cube.transparent", "emblem-system-symbolic"},
+    {"shield.slash", "security-low-symbolic"},
+    {"gearshape.fill", "emblem-system-symbolic"},
+    {"checkmark.seal.fill", "emblem-ok-symbolic"},
+    {"questionmark.diamond", "dialog-question-symbolic"},
+    {"exclamationmark.triangle", "dialog-warning-symbolic"},
+    {"lock.shield", "channel-secure-symbolic"},
+    {"tablecells.badge.ellipsis", "x-office-spreadsheet-symbolic"},
+    {"rectangle.on.rectangle", "x-office-presentation-symbolic"},
+    {"doc.richtext", "x-office-document-symbolic"},
+    {"video.badge.waveform", "call-start-symbolic"},
+    {"sparkles", "kivari-sparkle-symbolic"},
 };
 
 }  // namespace

@@ -80,6 +80,56 @@ window.kivari * { outline-color: rgba(255,255,255,0.25); }
 .dissolve-button image { -gtk-icon-size: 10px; }
 .dissolve-button:hover { background-color: rgba(255,255,255,0.14); }
 
+/* Cards: a frosted panel with a soft shadow over the dimmed desktop. */
+.card-surface {
+  border-radius: 16px; background-color: rgba(26,26,36,0.95);
+  box-shadow: 0 10px 30px rgba(0,0,0,0.4), inset 0 0 0 1px rgba(255,255,255,0.06);
+}
+.capability-card { padding: 32px; }
+.card-shield { -gtk-icon-size: 36px; }
+.card-title { font-size: 22px; font-weight: 700; color: white; }
+.card-description { font-size: 13px; color: rgba(255,255,255,0.6); }
+.card-badge { font-size: 11px; }
+.card-badge image { -gtk-icon-size: 11px; }
+.card-empty { font-size: 13px; color: rgba(255,255,255,0.35); }
+.card-heading { font-size: 14px; font-weight: 700; color: white; }
+.card-caption { font-size: 11px; color: rgba(255,255,255,0.55); }
+.capability-list { padding: 12px; border-radius: 8px; background-color: rgba(255,255,255,0.05); }
+.capability-list .dim { color: rgba(255,255,255,0.55); }
+.capability-name { font-size: 13px; font-weight: 700; color: white; }
+.capability-why { font-size: 11px; color: rgba(255,255,255,0.55); }
+.card-deny, .card-allow { padding: 6px 18px; border-radius: 8px; min-height: 0; }
+.card-deny { background-image: none; background-color: rgba(255,255,255,0.10); color: white; border: none; box-shadow: none; }
+.card-allow { background-image: none; background-color: #0a84ff; color: white; border: none; box-shadow: none; }
+.card-allow:hover { background-color: #3b9bff; }
+.card-deny:hover { background-color: rgba(255,255,255,0.16); }
+
+.dna-card { padding: 24px; }
+.dna-card-icon { -gtk-icon-size: 22px; color: rgb(100,210,255); }
+.dna-row {
+  padding: 14px; border-radius: 12px; background-image: none; background-color: rgba(255,255,255,0.04);
+  box-shadow: inset 0 0 0 1px rgba(255,255,255,0.08); border: none;
+}
+.dna-row:hover { background-color: rgba(255,255,255,0.08); }
+.dna-row-icon { -gtk-icon-size: 22px; }
+.dna-name { font-size: 15px; font-weight: 600; color: white; }
+.dna-label { font-size: 12px; color: rgba(255,255,255,0.55); }
+.dna-sso { font-size: 10px; color: rgba(48,209,88,0.7); }
+.dna-card .proto-tag { font-size: 10px; padding: 3px 8px; background-color: rgba(255,255,255,0.06); }
+.dna-footer { color: rgba(255,255,255,0.3); font-size: 10px; }
+.dna-footer image { -gtk-icon-size: 10px; }
+
+/* The cell frame. */
+.cell-header { padding: 10px 12px; background-color: rgba(255,255,255,0.05); }
+.cell-title { font-size: 14px; font-weight: 700; color: white; }
+.cell-tag {
+  font-size: 10px; font-family: monospace; color: rgba(255,255,255,0.55);
+  padding: 3px 8px; border-radius: 999px; background-color: rgba(255,255,255,0.06);
+}
+.cell-close { background: none; border: none; box-shadow: none; padding: 2px; min-height: 0; min-width: 0; color: rgba(255,255,255,0.55); }
+.cell-close:hover { color: rgba(255,255,255,0.85); }
+.cell-membrane separator { background-color: rgba(255,255,255,0.08); min-height: 1px; }
+
 .ribbon { min-height: 28px; background-color: rgba(0,0,0,0.45); }
 .ribbon-row { padding: 0 16px; }
 .ribbon-pill { padding: 3px 8px; border-radius: 999px; }

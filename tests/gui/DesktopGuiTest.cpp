@@ -1,4 +1,6 @@
 #include "Core/AppState.h"
+#include "Shell/CardViews.h"
+#include "Shell/CellFrame.h"
 #include "Shell/ContentView.h"
 #include "Shell/Style.h"
 
@@ -61,6 +63,7 @@ class DesktopGuiTest : public ::testing::Test {
       if (request == "mute") return ClassifiedIntent{std::nullopt, SystemControlAction::mute, std::nullopt};
       if (request == "weather") return ClassifiedIntent{Expression::weather(""), std::nullopt, std::nullopt};
       if (request == "help") return ClassifiedIntent{Expression::help("help"), std::nullopt, std::nullopt};
+      if (request == "sheet") return ClassifiedIntent::withCategory(ProductivityCategory::spreadsheet);
       (void)this;
       return ClassifiedIntent{};
     };
@@ -187,6 +190,93 @@ TEST_F(DesktopGuiTest, DissolveButtonAndLayers) {
   pump(50);
   EXPECT_EQ(state->mode(), AppMode::prompt());
   EXPECT_TRUE(content->promptDesktop().get_visible());
+}
+
+template <typename T>
+T* findIn(Gtk::Widget* root) {
+  if (root == nullptr) return nullptr;
+  if (auto* hit = dynamic_cast<T*>(root)) return hit;
+  for (auto* c = root->get_first_child(); c != nullptr; c = c->get_next_sibling()) {
+    if (auto* hit = findIn<T>(c)) return hit;
+  }
+  return nullptr;
+}
+
+TEST_F(DesktopGuiTest, CapabilityCardKeys) {
+  const auto weather = Expression::weather("");
+  auto submitWeather = [&] {
+    state->setIntentText("weather");
+    state->submit();
+    return pumpUntil([&] {
+      auto* card = findIn<CapabilityPromptView>(content->cardLayer());
+      return card != nullptr && holdsFocus(*window, card->allowButton());
+    });
+  };
+  ASSERT_TRUE(submitWeather());
+  // Plain Esc does nothing on the card.
+  xdotool({"key", "Escape"});
+  pump(150);
+  EXPECT_EQ(state->mode(), AppMode::capabilityPrompt(weather));
+  // Control-Esc denies.
+  xdotool({"key", "ctrl+Escape"});
+  ASSERT_TRUE(pumpUntil([&] { return state->mode() == AppMode::prompt(); }));
+  EXPECT_EQ(state->statusMessages().back().text, "Denied");
+  // Return allows, even with the prompt field's text still there.
+  ASSERT_TRUE(submitWeather());
+  xdotool({"key", "Return"});
+  ASSERT_TRUE(pumpUntil([&] { return state->mode() == AppMode::expressing(weather); }));
+  EXPECT_NE(findIn<CellMembrane>(content->cellLayer()), nullptr);
+}
+
+TEST_F(DesktopGuiTest, DnaPickerReportsProviderAndAddress) {
+  state->setIntentText("sheet");
+  state->submit();
+  pump(50);
+  auto* picker = findIn<DNAPickerView>(content->cardLayer());
+  ASSERT_NE(picker, nullptr);
+  ASSERT_EQ(picker->rows().size(), 2u);
+  g_signal_emit_by_name(picker->rows()[1]->gobj(), "clicked");
+  pump(50);
+  const auto* prompt = state->mode().as<AppMode::CapabilityPrompt>();
+  ASSERT_NE(prompt, nullptr);
+  EXPECT_EQ(prompt->expression.as<Expression::Browser>()->url.absoluteString(),
+            "https://www.office.com/launch/excel");
+  const auto& lines = state->statusMessages();
+  EXPECT_EQ(lines[lines.size() - 2].text, "Selected Microsoft DNA · Auto-login via on-prem SSO");
+
+  state->deny();
+  state->setIntentText("sheet");
+  state->submit();
+  pump(50);
+  picker = findIn<DNAPickerView>(content->cardLayer());
+  ASSERT_NE(picker, nullptr);
+  const auto lineCount = state->statusMessages().size();
+  g_signal_emit_by_name(picker->closeButton().gobj(), "clicked");
+  pump(50);
+  EXPECT_EQ(state->mode(), AppMode::prompt());
+  EXPECT_EQ(state->statusMessages().size(), lineCount);
+}
+
+TEST_F(DesktopGuiTest, LateCloseOfAReplacedCellDoesNothing) {
+  state->allow(Expression::notes());
+  pump(50);
+  auto* oldHeader = findIn<CellHeader>(content->cellLayer());
+  ASSERT_NE(oldHeader, nullptr);
+  Gtk::Button& oldClose = oldHeader->closeButton();
+  // A help answer replaces the open cell; the old one is still fading out.
+  state->setIntentText("help");
+  state->submit();
+  pump(20);
+  ASSERT_TRUE(state->mode().isExpressing());
+  const auto lines = state->statusMessages().size();
+  g_signal_emit_by_name(oldClose.gobj(), "clicked");
+  pump(20);
+  EXPECT_EQ(state->mode(), AppMode::expressing(Expression::help("help")));
+  EXPECT_EQ(state->statusMessages().size(), lines);
+  // The current cell's own close still works.
+  g_signal_emit_by_name(findIn<CellHeader>(content->cellLayer())->closeButton().gobj(), "clicked");
+  pump(20);
+  EXPECT_EQ(state->mode(), AppMode::prompt());
 }
 
 }  // namespace

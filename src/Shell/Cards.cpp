@@ -1,0 +1,100 @@
+#include "Shell/Cards.h"
+
+#include "Core/StatusMessage.h"
+#include "Shell/KeyAction.h"
+
+#include <cmath>
+
+namespace kivari {
+
+namespace {
+
+struct OptionRow {
+  ProductivityCategory category;
+  const char* name;
+  const char* provider;
+  const char* dnaLabel;
+  const char* protocolLabel;
+  const char* icon;
+  Rgba color;
+  const char* url;
+};
+
+const OptionRow kOptions[] = {
+    {ProductivityCategory::spreadsheet, "Google Sheets", "Google", "Google Workspace DNA",
+     "HTTPS + OAuth 2.0", "tablecells", palette::green, "https://sheets.google.com/create"},
+    {ProductivityCategory::spreadsheet, "Excel Online", "Microsoft", "Microsoft 365 DNA",
+     "HTTPS + Azure AD", "tablecells.badge.ellipsis", palette::blue,
+     "https://www.office.com/launch/excel"},
+    {ProductivityCategory::presentation, "Google Slides", "Google", "Google Workspace DNA",
+     "HTTPS + OAuth 2.0", "rectangle.on.rectangle.angled", palette::yellow,
+     "https://slides.google.com/create"},
+    {ProductivityCategory::presentation, "PowerPoint Online", "Microsoft", "Microsoft 365 DNA",
+     "HTTPS + Azure AD", "rectangle.on.rectangle", palette::orange,
+     "https://www.office.com/launch/powerpoint"},
+    {ProductivityCategory::document, "Google Docs", "Google", "Google Workspace DNA",
+     "HTTPS + OAuth 2.0", "doc.text", palette::blue, "https://docs.google.com/create"},
+    {ProductivityCategory::document, "Word Online", "Microsoft", "Microsoft 365 DNA",
+     "HTTPS + Azure AD", "doc.richtext", palette::indigo, "https://www.office.com/launch/word"},
+    {ProductivityCategory::videoCall, "Zoom", "Zoom", "Zoom Video DNA", "WebRTC + HTTPS", "video",
+     palette::blue, "https://zoom.us/start"},
+    {ProductivityCategory::videoCall, "Google Meet", "Google", "Google Workspace DNA",
+     "WebRTC + HTTPS", "video.badge.waveform", palette::green, "https://meet.google.com/new"},
+    {ProductivityCategory::calendarEvent, "Google Calendar", "Google", "Google Workspace DNA",
+     "HTTPS + OAuth 2.0", "calendar.badge.plus", palette::blue,
+     "https://calendar.google.com/calendar/r/eventedit"},
+    {ProductivityCategory::calendarEvent, "Outlook Calendar", "Microsoft", "Microsoft 365 DNA",
+     "HTTPS + Azure AD", "calendar", palette::cyan,
+     "https://outlook.live.com/calendar/0/deeplink/compose"},
+};
+
+}  // namespace
+
+std::vector<DNAOption> dnaOptions(ProductivityCategory category) {
+  std::vector<DNAOption> options;
+  for (const auto& row : kOptions) {
+    if (row.category != category) continue;
+    // The addresses are fixed and well formed.
+    options.push_back({freshUuid(), row.name, row.provider, row.dnaLabel, row.protocolLabel,
+                       *Url::parse(row.url), row.icon, row.color});
+  }
+  return options;
+}
+
+CapabilityCardContent CapabilityCardContent::of(const Expression& expression) {
+  CapabilityCardContent card;
+  card.verified = expression.isVerified();
+  card.shieldSymbol = card.verified ? "checkmark.shield.fill" : "shield.slash";
+  card.shieldColor = card.verified ? palette::green : palette::orange;
+  card.title = expression.name();
+  card.description = expression.expressionDescription();
+  card.capabilities = expression.capabilities();
+  const auto* bundled = expression.as<Expression::Bundled>();
+  if (expression.isSystemExpression()) {
+    card.badge = {"System Expression", "gearshape.fill", palette::blue};
+  } else if (bundled != nullptr && bundled->manifest.publisher) {
+    card.badge = {bundled->manifest.publisher->name,
+                  card.verified ? "checkmark.seal.fill" : "questionmark.diamond",
+                  card.verified ? palette::green : palette::orange};
+  } else {
+    card.badge = {"Unknown publisher", "exclamationmark.triangle", palette::orange};
+  }
+  return card;
+}
+
+KeyAction keyAction(Key key, bool control, bool cellOpen, bool capabilityCardShown) {
+  if (key == Key::escape && cellOpen) return KeyAction::dissolve;
+  if (!capabilityCardShown) return KeyAction::none;
+  if (key == Key::escape && control) return KeyAction::deny;
+  if (key == Key::enter && !control) return KeyAction::allow;
+  return KeyAction::none;
+}
+
+double breathLevel(double secondsShown) {
+  if (secondsShown <= 0) return 0;
+  const double phase = std::fmod(secondsShown, 6.0);
+  const double t = phase < 3.0 ? phase / 3.0 : (6.0 - phase) / 3.0;
+  return t < 0.5 ? 2 * t * t : 1 - std::pow(-2 * t + 2, 2) / 2;  // ease in and out
+}
+
+}  // namespace kivari

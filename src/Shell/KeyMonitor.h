@@ -1,0 +1,22 @@
+#pragma once
+
+#include "Shell/KeyAction.h"
+
+#include <gtkmm.h>
+
+#include <functional>
+
+namespace kivari {
+
+// Window-wide keys: sees every key press before the focused widget does.
+class KeyMonitor {
+ public:
+  using State = std::function<std::pair<bool, bool>()>;  // (cell open, capability card shown)
+  KeyMonitor(Gtk::Window& window, State state, std::function<void(KeyAction)> act);
+
+ private:
+  State state_;
+  std::function<void(KeyAction)> act_;
+};
+
+}  // namespace kivari
