@@ -1,5 +1,7 @@
 #include "Shell/CellLayer.h"
 
+#include "Cells/BrowserExpressionView.h"
+#include "Cells/ExpressionHostView.h"
 #include "Shell/CellFrame.h"
 
 namespace kivari {
@@ -48,9 +50,17 @@ int cellMargin(const Expression& expression) {
   }
 }
 
-std::unique_ptr<Gtk::Widget> buildCellLayer(const Expression& expression, AppState& /*state*/,
+std::unique_ptr<Gtk::Widget> buildCellLayer(const Expression& expression, AppState& state,
                                             Scheduler& scheduler, std::function<void()> dismiss) {
-  std::unique_ptr<Gtk::Widget> cell = headerOnlyCell(expression, std::move(dismiss));
+  std::unique_ptr<Gtk::Widget> cell;
+  if (const auto* bundled = expression.as<Expression::Bundled>()) {
+    // Left only through Esc or the compact bar: no close of its own.
+    cell = std::make_unique<ExpressionHostView>(bundled->manifest, state.registry());
+  } else if (const auto* browser = expression.as<Expression::Browser>()) {
+    cell = std::make_unique<BrowserExpressionView>(browser->url, std::move(dismiss));
+  } else {
+    cell = headerOnlyCell(expression, std::move(dismiss));
+  }
   cell->set_hexpand(true);
   cell->set_vexpand(true);
   return std::make_unique<FramedCell>(std::move(cell), scheduler, cellMargin(expression));

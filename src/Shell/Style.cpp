@@ -135,6 +135,21 @@ window.kivari * { outline-color: rgba(255,255,255,0.25); }
 .ribbon-pill { padding: 3px 8px; border-radius: 999px; }
 .ribbon-pill label { font-size: 11px; font-weight: 500; font-family: monospace; }
 .ribbon-dot { min-width: 5px; min-height: 5px; border-radius: 999px; }
+
+/* ---- Cells (src/Cells) ---- */
+.browser-toolbar { padding: 8px 12px; background-color: rgba(255,255,255,0.07); }
+.browser-toolbar button {
+  padding: 2px; min-width: 0; min-height: 0; background: none; border: none; box-shadow: none;
+  color: white; text-shadow: none; -gtk-icon-shadow: none;
+}
+.browser-toolbar button:disabled { color: rgba(255,255,255,0.25); }
+.browser-toolbar button.browser-close { color: rgba(255,255,255,0.55); }
+.browser-address {
+  font-family: monospace; font-size: 13px; padding: 4px 8px; min-height: 0;
+  border-radius: 6px; border: none; box-shadow: none; outline: none;
+  background-color: rgba(255,255,255,0.05); color: white; caret-color: white;
+}
+.browser-address text placeholder { color: rgba(255,255,255,0.3); }
 )CSS";
 
 }  // namespace

@@ -1,0 +1,243 @@
+// Browser cell figures under a real display: the time from building the cell
+// to its first painted page, and what 50 open-and-dissolve cycles leave behind.
+#include "Cells/BrowserExpressionView.h"
+
+#include <gtkmm.h>
+#include <libsoup/soup.h>
+#include <malloc.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <future>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+bool pumpUntil(const std::function<bool()>& done, int limitMs) {
+  const auto end = Clock::now() + std::chrono::milliseconds(limitMs);
+  while (!done()) {
+    if (Clock::now() > end) return false;
+    g_main_context_iteration(nullptr, FALSE);
+    g_usleep(200);
+  }
+  return true;
+}
+
+// One small page on a loopback port, served from its own thread.
+class LocalPage {
+ public:
+  LocalPage() {
+    std::promise<std::uint16_t> started;
+    auto port = started.get_future();
+    thread_ = std::thread([this, &started] {
+      GMainContext* context = g_main_context_new();
+      g_main_context_push_thread_default(context);
+      loop_ = g_main_loop_new(context, FALSE);
+      SoupServer* server = soup_server_new(nullptr, nullptr);
+      soup_server_add_handler(
+          server, nullptr,
+          [](SoupServer*, SoupServerMessage* message, const char*, GHashTable*, gpointer) {
+            static const std::string body =
+                "<!doctype html><title>bench</title><style>body{font:16px sans-serif}</style>"
+                "<h1>Local page</h1><p>" + std::string(2000, 'x') + "</p>";
+            soup_server_message_set_status(message, 200, nullptr);
+            soup_server_message_set_response(message, "text/html", SOUP_MEMORY_STATIC, body.data(), body.size());
+          },
+          nullptr, nullptr);
+      soup_server_listen_local(server, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, nullptr);
+      GSList* uris = soup_server_get_uris(server);
+      started.set_value(static_cast<std::uint16_t>(g_uri_get_port(static_cast<GUri*>(uris->data))));
+      g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
+      g_main_loop_run(loop_);
+      soup_server_disconnect(server);
+      g_object_unref(server);
+      g_main_loop_unref(loop_);
+      g_main_context_pop_thread_default(context);
+      g_main_context_unref(context);
+    });
+    port_ = port.get();
+  }
+  ~LocalPage() {
+    GSource* quit = g_idle_source_new();
+    g_source_set_callback(
+        quit,
+        [](gpointer loop) {
+          g_main_loop_quit(static_cast<GMainLoop*>(loop));
+          return G_SOURCE_REMOVE;
+        },
+        loop_, nullptr);
+    g_source_attach(quit, g_main_loop_get_context(loop_));
+    g_source_unref(quit);
+    thread_.join();
+  }
+  std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
+
+ private:
+  std::thread thread_;
+  GMainLoop* loop_ = nullptr;
+  std::uint16_t port_ = 0;
+};
+
+long residentKiB() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+  }
+  return -1;
+}
+
+// WebKit's helper processes under this one (directly or through the sandbox).
+int webKitProcesses() {
+  std::map<int, std::pair<int, std::string>> table;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream stat(entry.path() / "stat");
+    std::string line;
+    if (!std::getline(stat, line)) continue;
+    const auto open = line.find('('), close = line.rfind(')');
+    if (open == std::string::npos || close == std::string::npos) continue;
+    std::istringstream rest(line.substr(close + 2));
+    char state = 0;
+    int parent = 0;
+    rest >> state >> parent;
+    table[std::stoi(name)] = {parent, line.substr(open + 1, close - open - 1)};
+  }
+  int count = 0;
+  for (const auto& [pid, info] : table) {
+    if (info.second.rfind("WebKit", 0) != 0) continue;
+    for (int up = info.first; up > 1 && table.count(up); up = table[up].first) {
+      if (up == getpid()) {
+        ++count;
+        break;
+      }
+    }
+  }
+  return count;
+}
+
+struct Cell {
+  std::unique_ptr<kivari::BrowserExpressionView> view;
+  bool finished = false;
+};
+
+// Builds a cell in the shown window; returns ms to the finished load and to
+// the first frame painted after it.
+std::pair<double, double> openCell(Gtk::Box& frame, Gtk::Window& window, const std::string& url, Cell& cell) {
+  const auto start = Clock::now();
+  cell.finished = false;
+  cell.view = std::make_unique<kivari::BrowserExpressionView>(*kivari::Url::parse(url), [] {});
+  g_signal_connect(cell.view->webView(), "load-changed",
+                   G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent event, gpointer data) {
+                     if (event == WEBKIT_LOAD_FINISHED) static_cast<Cell*>(data)->finished = true;
+                   }),
+                   &cell);
+  frame.append(*cell.view);
+  if (!pumpUntil([&] { return cell.finished; }, 10000)) return {-1, -1};
+  const double finished = msSince(start);
+  bool painted = false;
+  GdkFrameClock* clock = gtk_widget_get_frame_clock(GTK_WIDGET(window.gobj()));
+  const gulong id = g_signal_connect(clock, "after-paint", G_CALLBACK(+[](GdkFrameClock*, gpointer flag) {
+                                       *static_cast<bool*>(flag) = true;
+                                     }),
+                                     &painted);
+  cell.view->queue_draw();
+  pumpUntil([&] { return painted; }, 2000);
+  g_signal_handler_disconnect(clock, id);
+  return {finished, msSince(start)};
+}
+
+void dissolve(Gtk::Box& frame, Cell& cell) {
+  g_signal_handlers_disconnect_by_data(cell.view->webView(), &cell);
+  frame.remove(*cell.view);
+  cell.view.reset();
+}
+
+void report(const char* what, std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  std::printf("%s: median %.0f ms, min %.0f ms, max %.0f ms (%zu runs)\n", what, values[values.size() / 2],
+              values.front(), values.back(), values.size());
+}
+
+int run(Gtk::Window& window, Gtk::Box& frame, int cycles) {
+  LocalPage page;
+  Cell cell;
+
+  std::vector<double> finishedMs, paintedMs;
+  for (int i = 0; i < 10; ++i) {
+    const auto [finished, painted] = openCell(frame, window, page.url(), cell);
+    if (finished < 0) {
+      std::fprintf(stderr, "the page did not load\n");
+      return 1;
+    }
+    finishedMs.push_back(finished);
+    paintedMs.push_back(painted);
+    dissolve(frame, cell);
+    pumpUntil([] { return webKitProcesses() == 0; }, 5000);
+  }
+  report("cell built to page finished", finishedMs);
+  report("cell built to first frame painted after it", paintedMs);
+
+  // One cycle first, so the baseline holds GTK's and WebKit's one-time set-up.
+  openCell(frame, window, page.url(), cell);
+  dissolve(frame, cell);
+  pumpUntil([] { return webKitProcesses() == 0; }, 5000);
+  malloc_trim(0);
+  const long before = residentKiB();
+  int mostProcesses = 0;
+  for (int i = 0; i < cycles; ++i) {
+    openCell(frame, window, page.url(), cell);
+    mostProcesses = std::max(mostProcesses, webKitProcesses());
+    dissolve(frame, cell);
+  }
+  const auto dissolvedAt = Clock::now();
+  const bool gone = pumpUntil([] { return webKitProcesses() == 0; }, 10000);
+  const double goneMs = msSince(dissolvedAt);
+  pumpUntil([] { return false; }, 1000);
+  malloc_trim(0);
+  const long after = residentKiB();
+  std::printf("%d open-and-dissolve cycles: resident %ld KiB -> %ld KiB (%+.1f MB)\n", cycles, before, after,
+              (after - before) / 1024.0);
+  std::printf("WebKit processes: at most %d while a cell was open; %d left %s %.0f ms after the last dissolve\n",
+              mostProcesses, webKitProcesses(), gone ? "within" : "after", goneMs);
+  return gone ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int cycles = argc > 1 ? std::max(1, std::atoi(argv[1])) : 50;
+  auto app = Gtk::Application::create("org.kivari.CellsBench", Gio::Application::Flags::NON_UNIQUE);
+  int result = 1;
+  app->signal_activate().connect([&] {
+    app->hold();
+    Gtk::Window window;
+    Gtk::Box frame(Gtk::Orientation::VERTICAL);
+    window.set_default_size(1280, 800);
+    window.set_child(frame);
+    window.present();
+    pumpUntil([&] { return window.get_mapped(); }, 5000);
+    result = run(window, frame, cycles);
+    app->release();
+    app->quit();
+  });
+  app->run(0, nullptr);
+  return result;
+}

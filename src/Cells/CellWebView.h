@@ -1,0 +1,35 @@
+#pragma once
+
+#include <webkit/webkit.h>
+
+#include <functional>
+
+namespace kivari {
+
+// A cell's web view with a web process pool and website data of its own, the
+// data kept in memory only. When the object goes, the pool goes with it, and
+// with the pool every process it started: no cached or spare process
+// outlives the cell.
+class CellWebView {
+ public:
+  // `prepare` sees the fresh context before the view is made.
+  explicit CellWebView(const std::function<void(WebKitWebContext*)>& prepare = {});
+  ~CellWebView();
+  CellWebView(const CellWebView&) = delete;
+  CellWebView& operator=(const CellWebView&) = delete;
+
+  WebKitWebView* view() const { return view_; }
+  GtkWidget* widget() const { return GTK_WIDGET(view_); }
+
+  // Stops the page and gives it an empty document, so that nothing of it
+  // keeps running while the view is released. Later calls do nothing.
+  void dismantle();
+
+ private:
+  WebKitWebContext* context_ = nullptr;
+  WebKitNetworkSession* session_ = nullptr;
+  WebKitWebView* view_ = nullptr;
+  bool dismantled_ = false;
+};
+
+}  // namespace kivari

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "Cells/CellWebView.h"
+#include "Manifests/ExpressionManifest.h"
+#include "Manifests/ManifestRegistry.h"
+
+#include <gtkmm.h>
+
+#include <memory>
+
+namespace kivari {
+
+// A manifest-described cell: a bare web view, drawing no background of its
+// own, that shows the cell's entry page. The page reads its own folder through
+// the kivari-cell scheme and nothing else of the disk; it has no way to call
+// into the application.
+class ExpressionHostView : public Gtk::Box {
+ public:
+  ExpressionHostView(const ExpressionManifest& manifest, const ManifestRegistry& registry);
+  ~ExpressionHostView() override;
+
+  WebKitWebView* webView() const { return web_->view(); }
+
+ private:
+  struct CellFiles;
+
+  void loadExpression();
+  static void serveCellFile(WebKitURISchemeRequest* request, gpointer files);
+
+  ExpressionManifest manifest_;
+  const ManifestRegistry& registry_;
+  CellFiles* files_ = nullptr;  // owned by the web context
+  std::unique_ptr<CellWebView> web_;
+};
+
+}  // namespace kivari

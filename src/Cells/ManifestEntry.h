@@ -1,0 +1,48 @@
+#pragma once
+
+#include "Manifests/ExpressionManifest.h"
+#include "Manifests/ManifestRegistry.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kivari {
+
+// A manifest cell's entry file and the one folder its page may read from.
+struct CellEntry {
+  std::filesystem::path folder;  // canonical
+  std::string path;              // inside `folder`, '/'-separated, no "." or ".." parts
+  bool operator==(const CellEntry&) const = default;
+};
+
+// The scheme through which a manifest cell's page reads its own folder.
+inline constexpr const char* kCellScheme = "kivari-cell";
+
+// The canonical path that `relative` names inside `folder`. None when the text
+// is empty, absolute, holds a ".." part or a NUL, names nothing, or leads out
+// of the folder, through symbolic links as well.
+std::optional<std::filesystem::path> confinedPath(const std::filesystem::path& folder,
+                                                  std::string_view relative);
+
+// Looks for the entry in the manifest's folder and, when nothing sits there,
+// at the resource root, where the page may read only the folder that holds
+// the file. None when neither has it, or when what sits at the path leads out
+// of its folder: such an entry is refused, not looked up elsewhere.
+std::optional<CellEntry> resolveEntrypoint(const std::optional<std::filesystem::path>& manifestFolder,
+                                           const std::optional<std::filesystem::path>& resourceRoot,
+                                           std::string_view entrypoint);
+std::optional<CellEntry> resolveEntrypoint(const ExpressionManifest& manifest,
+                                           const ManifestRegistry& registry);
+
+// kivari-cell://<escaped host>/<escaped path>
+std::string cellAddress(std::string_view host, std::string_view path);
+// The file path that an address path of that scheme stands for; none for
+// broken escapes, an escaped "/" or NUL.
+std::optional<std::string> cellPathFromAddressPath(std::string_view addressPath);
+
+// The content type a cell file is served with, by its extension.
+const char* mimeTypeForFile(std::string_view fileName);
+
+}  // namespace kivari

@@ -1,0 +1,238 @@
+#include "Cells/BrowserExpressionView.h"
+
+#include "WebTestSupport.h"
+
+#include <memory>
+
+namespace kivari {
+namespace {
+
+using namespace testing;
+
+class BrowserCellTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window.set_default_size(1024, 700);
+    window.set_child(frame);
+    window.present();
+    ASSERT_TRUE(pumpUntil([&] { return window.get_mapped(); }));
+  }
+
+  void TearDown() override {
+    dissolve();
+    window.hide();
+  }
+
+  // Builds the cell in an already shown window, as the shell does.
+  BrowserExpressionView& open(const std::string& address) {
+    dissolve();
+    cell = std::make_unique<BrowserExpressionView>(*Url::parse(address), [this] { ++dismissals; });
+    frame.append(*cell);
+    loads = std::make_unique<LoadWatcher>(cell->webView());
+    return *cell;
+  }
+
+  void dissolve() {
+    loads.reset();
+    if (!cell) return;
+    frame.remove(*cell);
+    cell.reset();
+  }
+
+  // Waits for the next finished load and lets the cell see it too.
+  bool nextLoad() {
+    const bool done = loads->waitPast(loads->finished);
+    pump(20);
+    return done;
+  }
+
+  std::string field() const { return cell->addressField().get_text(); }
+
+  LoopbackSite site;
+  Gtk::Window window;
+  Gtk::Box frame{Gtk::Orientation::VERTICAL};
+  std::unique_ptr<BrowserExpressionView> cell;
+  std::unique_ptr<LoadWatcher> loads;
+  int dismissals = 0;
+};
+
+TEST_F(BrowserCellTest, FieldAndArrowsFollowFinishedNavigations) {
+  auto& view = open(site.url("/a"));
+  // At once: the starting address, both arrows off, the field left unfocused.
+  EXPECT_EQ(field(), site.url("/a"));
+  EXPECT_FALSE(view.backButton().get_sensitive());
+  EXPECT_FALSE(view.forwardButton().get_sensitive());
+  EXPECT_EQ(view.addressField().get_placeholder_text(), "URL");
+  EXPECT_EQ(view.closeButton().get_tooltip_text(), "Dissolve (Esc)");
+  EXPECT_FALSE(holdsFocus(window, view.addressField()));
+
+  ASSERT_TRUE(nextLoad());
+  EXPECT_EQ(field(), site.url("/a"));
+  EXPECT_FALSE(view.backButton().get_sensitive());
+
+  // A link followed inside the page replaces text still being typed.
+  view.addressField().set_text("half typ");
+  evaluate(view.webView(), "document.getElementById('next').click()");
+  ASSERT_TRUE(nextLoad());
+  EXPECT_EQ(field(), site.url("/b"));
+  EXPECT_TRUE(view.backButton().get_sensitive());
+  EXPECT_FALSE(view.forwardButton().get_sensitive());
+
+  click(window, view.backButton());
+  ASSERT_TRUE(nextLoad());
+  EXPECT_EQ(field(), site.url("/a"));
+  EXPECT_FALSE(view.backButton().get_sensitive());
+  EXPECT_TRUE(view.forwardButton().get_sensitive());
+
+  click(window, view.forwardButton());
+  ASSERT_TRUE(nextLoad());
+  EXPECT_EQ(field(), site.url("/b"));
+  EXPECT_TRUE(view.backButton().get_sensitive());
+  EXPECT_FALSE(view.forwardButton().get_sensitive());
+
+  click(window, view.closeButton());
+  EXPECT_TRUE(pumpUntil([&] { return dismissals == 1; }));
+}
+
+TEST_F(BrowserCellTest, ReturnLoadsOnlyAddressesAndFailuresChangeNothing) {
+  auto& view = open(site.url("/a"));
+  ASSERT_TRUE(nextLoad());
+
+  // Typed for real: text that is no address loads nothing and stays as typed.
+  const auto requestsBefore = site.requestCount();
+  enterWindow(window);
+  click(window, view.addressField());
+  ASSERT_TRUE(pumpUntil([&] { return holdsFocus(window, view.addressField()); }));
+  xdotool({"key", "ctrl+a"});
+  xdotool({"type", "--delay", "10", "not an address"});
+  xdotool({"key", "Return"});
+  ASSERT_TRUE(pumpUntil([&] { return field() == "not an address"; }));
+  for (const char* text : {"hello", "a.b", "a b.com"}) {
+    view.addressField().set_text(text);
+    pressReturn(view.addressField());
+  }
+  pump(400);
+  EXPECT_EQ(site.requestCount(), requestsBefore);
+  EXPECT_EQ(loads->finished, 1);
+  EXPECT_EQ(field(), "a b.com");
+
+  // A load that fails keeps the typed text and the arrows.
+  std::string unreachable;
+  {
+    LoopbackSite gone;  // its port refuses once it has stopped
+    unreachable = gone.url("/gone");
+  }
+  view.addressField().set_text(unreachable);
+  pressReturn(view.addressField());
+  ASSERT_TRUE(nextLoad());
+  EXPECT_EQ(loads->failed, 1);
+  EXPECT_EQ(field(), unreachable);
+  EXPECT_FALSE(view.backButton().get_sensitive());
+
+  // The field shows where the view ended up, not what was typed.
+  view.addressField().set_text(" " + site.url("/redirect") + " ");
+  pressReturn(view.addressField());
+  ASSERT_TRUE(nextLoad());
+  EXPECT_EQ(field(), site.url("/a"));
+  EXPECT_TRUE(view.backButton().get_sensitive());
+}
+
+TEST_F(BrowserCellTest, NothingOfTheBrowsingOutlivesTheCell) {
+  auto& first = open(site.url("/remember"));
+  ASSERT_TRUE(nextLoad());
+  ASSERT_TRUE(pumpUntil([&] { return evaluate(first.webView(), "document.title") == "stored"; }));
+  ASSERT_NE(evaluate(first.webView(), "document.cookie"), "");
+
+  auto& second = open(site.url("/recall"));
+  ASSERT_TRUE(nextLoad());
+  const auto requests = site.requests();
+  ASSERT_EQ(requests.back().path, "/recall");
+  EXPECT_EQ(requests.back().cookie, "");
+  EXPECT_EQ(evaluate(second.webView(), "document.cookie"), "");
+  EXPECT_EQ(evaluate(second.webView(), "String(localStorage.getItem('kept'))"), "null");
+  EXPECT_EQ(evaluate(second.webView(), "String(sessionStorage.getItem('kept'))"), "null");
+  evaluate(second.webView(),
+           "indexedDB.databases().then(d => { document.title = 'dbs:' + d.length; })");
+  EXPECT_TRUE(pumpUntil([&] { return evaluate(second.webView(), "document.title") == "dbs:0"; }));
+
+  dissolve();
+  EXPECT_TRUE(pumpUntil([] { return webKitProcesses().empty(); }));
+  EXPECT_EQ(everythingUnder(testHome()), std::vector<std::string>{});
+}
+
+TEST_F(BrowserCellTest, PagesCannotWriteToTheDisk) {
+  auto& view = open(site.url("/a"));
+  ASSERT_TRUE(nextLoad());
+
+  view.addressField().set_text(site.url("/attachment"));
+  pressReturn(view.addressField());
+  ASSERT_TRUE(nextLoad());  // the navigation turns into a download and ends
+  EXPECT_EQ(loads->failed, 1);
+  EXPECT_EQ(field(), site.url("/attachment"));  // no finished page: the field keeps the text
+  EXPECT_EQ(evaluate(view.webView(), "document.title"), "A");
+
+  evaluate(view.webView(), "location.href = '/offer'");
+  ASSERT_TRUE(nextLoad());
+  evaluate(view.webView(), "document.getElementById('save').click()");
+  ASSERT_TRUE(pumpUntil([&] { return site.requests().back().path == "/file.bin"; }));
+  pump(500);
+
+  // Printing could write a file too: no print dialog opens. One that did
+  // would hold the page, so it is closed again to let the test go on.
+  bool dialogOpened = false;
+  auto closer = Glib::signal_timeout().connect(
+      [&] {
+        std::vector<GtkWindow*> others;
+        GListModel* windows = gtk_window_get_toplevels();
+        for (guint i = 0; i < g_list_model_get_n_items(windows); ++i) {
+          auto* other = GTK_WINDOW(g_list_model_get_item(windows, i));
+          if (other != window.gobj()) others.push_back(other);
+          g_object_unref(other);
+        }
+        for (auto* other : others) gtk_window_close(other);
+        dialogOpened = dialogOpened || !others.empty();
+        return true;
+      },
+      300);
+  evaluate(view.webView(), "window.print()");
+  pump(600);
+  closer.disconnect();
+  EXPECT_FALSE(dialogOpened);
+
+  std::vector<std::string> paths;
+  for (const auto& r : site.requests()) paths.push_back(r.path);
+  EXPECT_NE(std::find(paths.begin(), paths.end(), "/attachment"), paths.end());
+  dissolve();
+  EXPECT_EQ(everythingUnder(testHome()), std::vector<std::string>{});
+}
+
+TEST_F(BrowserCellTest, DissolvedCellsLeaveNoProcessBehind) {
+  for (int round = 0; round < 2; ++round) {
+    auto& view = open(site.url("/a"));
+    ASSERT_TRUE(nextLoad());
+    // Other sites run in processes of their own, kept for going back.
+    view.addressField().set_text(site.url("/b", "localhost"));
+    pressReturn(view.addressField());
+    ASSERT_TRUE(nextLoad());
+    view.addressField().set_text(site.url("/ticking"));
+    pressReturn(view.addressField());
+    ASSERT_TRUE(nextLoad());
+    ASSERT_TRUE(pumpUntil([&] { return site.requestCount("/tick") > 2; }));
+    EXPECT_FALSE(webKitProcesses().empty());
+    dissolve();
+    // Nothing of the page runs on once the cell has gone (a hidden page's
+    // timers slow to one a second, hence the wait).
+    pump(100);
+    const auto ticks = site.requestCount("/tick");
+    pump(round == 0 ? 1500 : 0);
+    EXPECT_EQ(site.requestCount("/tick"), ticks);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(pumpUntil([] { return webKitProcesses().empty(); }, 5000))
+        << ::testing::PrintToString(webKitProcesses());
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    RecordProperty("processes_gone_ms_round_" + std::to_string(round), static_cast<int>(ms.count()));
+  }
+}
+
+}  // namespace
+}  // namespace kivari

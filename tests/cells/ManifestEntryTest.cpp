@@ -1,0 +1,111 @@
+#include "Cells/ManifestEntry.h"
+
+#include "../TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+namespace kivari {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempFolder;
+
+// res/Expressions/cell holds the cell; secret files lie beside and above it.
+class ManifestEntryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tmp.write("secret.html", "outside");
+    tmp.write("res/root.html", "root");
+    tmp.write("res/deep/page.html", "deep");
+    tmp.write("res/Expressions/secret.html", "beside");
+    tmp.write("res/Expressions/cell/index.html", "entry");
+    tmp.write("res/Expressions/cell/sub/page.html", "sub");
+    fs::create_symlink(tmp.path() / "secret.html", cell() / "link-out.html");
+    fs::create_symlink("../secret.html", cell() / "relative-out.html");
+    fs::create_symlink(tmp.path(), cell() / "dir-out");
+    fs::create_symlink("index.html", cell() / "link-in.html");
+    fs::create_symlink("sub", cell() / "sub-link");
+    fs::create_symlink(tmp.path() / "nowhere", cell() / "dangling.html");
+    fs::create_symlink(tmp.path() / "secret.html", res() / "root-out.html");
+  }
+
+  fs::path res() const { return tmp.path() / "res"; }
+  fs::path cell() const { return res() / "Expressions" / "cell"; }
+  fs::path canonical(const fs::path& p) const { return fs::canonical(p); }
+  std::optional<CellEntry> resolve(std::string_view entry) const {
+    return resolveEntrypoint(cell(), res(), entry);
+  }
+
+  TempFolder tmp;
+};
+
+TEST_F(ManifestEntryTest, EntriesInsideTheManifestFolder) {
+  EXPECT_EQ(resolve("index.html"), (CellEntry{canonical(cell()), "index.html"}));
+  EXPECT_EQ(resolve("./sub//page.html"), (CellEntry{canonical(cell()), "sub/page.html"}));
+  // Links that stay inside are followed.
+  EXPECT_EQ(resolve("link-in.html"), (CellEntry{canonical(cell()), "link-in.html"}));
+  EXPECT_EQ(resolve("sub-link/page.html"), (CellEntry{canonical(cell()), "sub-link/page.html"}));
+  // A folder passes; what is served from it is decided per file.
+  EXPECT_EQ(resolve("sub"), (CellEntry{canonical(cell()), "sub"}));
+}
+
+TEST_F(ManifestEntryTest, EscapingEntriesAreRefusedAndNotLookedUpElsewhere) {
+  for (const std::string& entry : std::vector<std::string>{
+           "../secret.html", "../../secret.html", "sub/../../secret.html", "..", "/etc/passwd",
+        (cell() / "index.html").string(), "link-out.html", "relative-out.html", "dir-out/secret.html",
+        "dangling.html", "", ".", "./", std::string("index.html\0x", 12)}) {
+    EXPECT_EQ(resolve(entry), std::nullopt) << entry;
+  }
+}
+
+TEST_F(ManifestEntryTest, MissingEntryFallsBackToTheResourceRootAndItsOwnFolder) {
+  EXPECT_EQ(resolve("root.html"), (CellEntry{canonical(res()), "root.html"}));
+  EXPECT_EQ(resolve("deep/page.html"), (CellEntry{canonical(res() / "deep"), "page.html"}));
+  EXPECT_EQ(resolve("root-out.html"), std::nullopt);
+  EXPECT_EQ(resolve("missing.html"), std::nullopt);
+  // No manifest folder: the root is searched directly; no root either: nothing.
+  EXPECT_EQ(resolveEntrypoint(std::nullopt, res(), "root.html"), (CellEntry{canonical(res()), "root.html"}));
+  EXPECT_EQ(resolveEntrypoint(std::nullopt, std::nullopt, "root.html"), std::nullopt);
+  EXPECT_EQ(resolveEntrypoint(tmp.path() / "gone", res(), "root.html"),
+            (CellEntry{canonical(res()), "root.html"}));
+}
+
+TEST_F(ManifestEntryTest, ThroughTheRegistryInBothLayouts) {
+  auto manifest = testing::sampleManifest("cell");
+  tmp.write("res/Expressions/cell/manifest.json", manifest.toJson().dump());
+  const ManifestRegistry folders(res());
+  EXPECT_EQ(resolveEntrypoint(manifest, folders), (CellEntry{canonical(cell()), "index.html"}));
+  manifest.surface.entrypoint = "../secret.html";
+  EXPECT_EQ(resolveEntrypoint(manifest, folders), std::nullopt);
+
+  // The flat layout: the files lie at the resource root itself.
+  TempFolder flat;
+  flat.write("index.html", "flat");
+  manifest.surface.entrypoint = "index.html";
+  EXPECT_EQ(resolveEntrypoint(manifest, ManifestRegistry(flat.path())),
+            (CellEntry{canonical(flat.path()), "index.html"}));
+  EXPECT_EQ(resolveEntrypoint(manifest, ManifestRegistry(std::nullopt)), std::nullopt);
+}
+
+TEST_F(ManifestEntryTest, ServedPathsStayInsideTheFolder) {
+  EXPECT_EQ(confinedPath(cell(), "sub/page.html"), canonical(cell() / "sub/page.html"));
+  EXPECT_EQ(confinedPath(cell(), "link-in.html"), canonical(cell() / "index.html"));
+  for (const char* path : {"link-out.html", "dir-out/secret.html", "../secret.html", "missing.js", ""}) {
+    EXPECT_EQ(confinedPath(cell(), path), std::nullopt) << path;
+  }
+  EXPECT_EQ(confinedPath(tmp.path() / "gone", "index.html"), std::nullopt);
+}
+
+TEST(CellAddress, EscapesEachPartAndReadsBack) {
+  EXPECT_EQ(cellAddress("calculator", "index.html"), "kivari-cell://calculator/index.html");
+  EXPECT_EQ(cellAddress("my cell", "sub/a b#?.html"), "kivari-cell://my%20cell/sub/a%20b%23%3F.html");
+  EXPECT_EQ(cellPathFromAddressPath("/sub/a%20b%23%3F.html"), "sub/a b#?.html");
+  EXPECT_EQ(cellPathFromAddressPath("/%2e%2e/secret.html"), "../secret.html");  // then refused
+  EXPECT_EQ(cellPathFromAddressPath("/a%2Fb"), std::nullopt);
+  EXPECT_EQ(cellPathFromAddressPath("/a%00b"), std::nullopt);
+  EXPECT_EQ(cellPathFromAddressPath("/a%zz"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace kivari

@@ -1,0 +1,320 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <gtkmm.h>
+#include <libsoup/soup.h>
+#include <webkit/webkit.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <future>
+#include <map>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+// From gdk/x11/gdkx.h, which drags in Xlib's macros; tests run on X only.
+extern "C" unsigned long gdk_x11_surface_get_xid(GdkSurface* surface);
+
+namespace kivari::testing {
+
+// The empty home folder the test process runs with.
+const std::filesystem::path& testHome();
+
+// Runs the main loop until `done` holds or `limitMs` passes.
+inline bool pumpUntil(const std::function<bool()>& done, int limitMs = 5000) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    g_main_context_iteration(nullptr, FALSE);
+    g_usleep(1000);
+  }
+  return true;
+}
+
+inline void pump(int ms) {
+  pumpUntil([] { return false; }, ms);
+}
+
+// The page's answer to a script, as text; "<error: ...>" when it throws.
+inline std::string evaluate(WebKitWebView* view, const std::string& script) {
+  // On the heap: an answer may still come after the wait has given up.
+  struct Result {
+    bool done = false, abandoned = false;
+    std::string text;
+  };
+  auto* result = new Result;
+  webkit_web_view_evaluate_javascript(
+      view, script.c_str(), -1, nullptr, nullptr, nullptr,
+      [](GObject* source, GAsyncResult* async, gpointer data) {
+        auto* out = static_cast<Result*>(data);
+        GError* error = nullptr;
+        JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), async, &error);
+        char* text = value ? jsc_value_to_string(value) : nullptr;
+        out->text = value ? (text ? text : "") : std::string("<error: ") + (error ? error->message : "") + ">";
+        g_free(text);
+        g_clear_error(&error);
+        if (value) g_object_unref(value);
+        out->done = true;
+        if (out->abandoned) delete out;
+      },
+      result);
+  if (!pumpUntil([&] { return result->done; })) {
+    result->abandoned = true;
+    return "<timeout>";
+  }
+  std::string text = std::move(result->text);
+  delete result;
+  return text;
+}
+
+// Counts finished and failed main-frame loads of a web view.
+class LoadWatcher {
+ public:
+  explicit LoadWatcher(WebKitWebView* view) : view_(view) {
+    g_signal_connect(view, "load-changed", G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent event, gpointer self) {
+                       if (event == WEBKIT_LOAD_FINISHED) ++static_cast<LoadWatcher*>(self)->finished;
+                     }),
+                     this);
+    // A hook, as the cell's own handler ends the emission before later handlers.
+    failedSignal_ = g_signal_lookup("load-failed", WEBKIT_TYPE_WEB_VIEW);
+    failedHook_ = g_signal_add_emission_hook(
+        failedSignal_, 0,
+        [](GSignalInvocationHint*, guint, const GValue* values, gpointer self) -> gboolean {
+          auto* watcher = static_cast<LoadWatcher*>(self);
+          if (g_value_get_object(&values[0]) == watcher->view_) ++watcher->failed;
+          return TRUE;
+        },
+        this, nullptr);
+  }
+  ~LoadWatcher() {
+    g_signal_remove_emission_hook(failedSignal_, failedHook_);
+    g_signal_handlers_disconnect_by_data(view_, this);
+  }
+  LoadWatcher(const LoadWatcher&) = delete;
+  LoadWatcher& operator=(const LoadWatcher&) = delete;
+
+  // Waits for the next finish (a failure also finishes) after the count given.
+  bool waitPast(int count, int limitMs = 5000) {
+    return pumpUntil([&] { return finished > count; }, limitMs);
+  }
+
+  int finished = 0;
+  int failed = 0;
+
+ private:
+  WebKitWebView* view_;
+  guint failedSignal_ = 0;
+  gulong failedHook_ = 0;
+};
+
+// WebKit's helper processes started, directly or through the sandbox, by this process.
+inline std::vector<std::string> webKitProcesses() {
+  std::map<int, std::pair<int, std::string>> table;  // pid -> parent, name
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream stat(entry.path() / "stat");
+    std::string line;
+    if (!std::getline(stat, line)) continue;
+    const auto open = line.find('('), close = line.rfind(')');
+    if (open == std::string::npos || close == std::string::npos) continue;
+    int parent = 0;
+    char state = 0;
+    std::istringstream rest(line.substr(close + 2));
+    rest >> state >> parent;
+    table[std::stoi(name)] = {parent, line.substr(open + 1, close - open - 1)};
+  }
+  std::vector<std::string> found;
+  const int self = getpid();
+  for (const auto& [pid, info] : table) {
+    if (info.second.rfind("WebKit", 0) != 0) continue;
+    for (int up = info.first; up > 1 && table.count(up); up = table[up].first) {
+      if (up == self) {
+        found.push_back(info.second + " " + std::to_string(pid));
+        break;
+      }
+    }
+  }
+  return found;
+}
+
+// Sends real input through the X server, as a person would.
+inline void xdotool(const std::vector<std::string>& args) {
+  std::vector<std::string> argv{"xdotool"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  Glib::spawn_sync("", argv, Glib::SpawnFlags::SEARCH_PATH);
+}
+
+// With no window manager the keyboard follows the pointer: crossing into the
+// window makes it the active one.
+inline void enterWindow(Gtk::Window& window) {
+  const auto xid = std::to_string(gdk_x11_surface_get_xid(window.get_surface()->gobj()));
+  xdotool({"mousemove", "1900", "1060"});  // the screen's far corner, off the window
+  pump(50);
+  xdotool({"mousemove", "--window", xid, "20", "20"});
+  pumpUntil([&] { return window.is_active(); }, 2000);
+}
+
+// An entry's keyboard focus sits on its inner text widget.
+inline bool holdsFocus(Gtk::Window& window, Gtk::Widget& widget) {
+  auto* focus = window.get_focus();
+  return window.is_active() && focus != nullptr && (focus == &widget || focus->is_ancestor(widget));
+}
+
+// Return in a field, without going through the keyboard.
+inline void pressReturn(Gtk::Entry& field) { g_signal_emit_by_name(field.gobj(), "activate"); }
+
+// A real click in the middle of a widget.
+inline void click(Gtk::Window& window, Gtk::Widget& widget) {
+  graphene_rect_t bounds;
+  ASSERT_TRUE(gtk_widget_compute_bounds(widget.gobj(), GTK_WIDGET(window.gobj()), &bounds));
+  const auto xid = gdk_x11_surface_get_xid(window.get_surface()->gobj());
+  xdotool({"mousemove", "--window", std::to_string(xid),
+           std::to_string(static_cast<int>(bounds.origin.x + bounds.size.width / 2)),
+           std::to_string(static_cast<int>(bounds.origin.y + bounds.size.height / 2)), "click", "1"});
+}
+
+// A small site on a loopback port, served from its own thread.
+class LoopbackSite {
+ public:
+  struct Request {
+    std::string path;
+    std::string cookie;  // the Cookie header, empty when none came
+  };
+
+  LoopbackSite() {
+    std::promise<std::uint16_t> started;
+    auto port = started.get_future();
+    thread_ = std::thread([this, &started] { run(started); });
+    port_ = port.get();
+  }
+  ~LoopbackSite() {
+    GSource* quit = g_idle_source_new();
+    g_source_set_callback(
+        quit,
+        [](gpointer loop) {
+          g_main_loop_quit(static_cast<GMainLoop*>(loop));
+          return G_SOURCE_REMOVE;
+        },
+        loop_, nullptr);
+    g_source_attach(quit, g_main_loop_get_context(loop_));
+    g_source_unref(quit);
+    thread_.join();
+  }
+  LoopbackSite(const LoopbackSite&) = delete;
+  LoopbackSite& operator=(const LoopbackSite&) = delete;
+
+  std::uint16_t port() const { return port_; }
+  std::string url(const std::string& path, const std::string& host = "127.0.0.1") const {
+    return "http://" + host + ":" + std::to_string(port_) + path;
+  }
+  std::vector<Request> requests() const {
+    std::lock_guard lock(mutex_);
+    return requests_;
+  }
+  std::size_t requestCount(const std::string& path = {}) const {
+    std::lock_guard lock(mutex_);
+    if (path.empty()) return requests_.size();
+    return static_cast<std::size_t>(std::count_if(requests_.begin(), requests_.end(),
+                                                  [&](const Request& r) { return r.path == path; }));
+  }
+
+ private:
+  void run(std::promise<std::uint16_t>& started) {
+    GMainContext* context = g_main_context_new();
+    g_main_context_push_thread_default(context);
+    loop_ = g_main_loop_new(context, FALSE);
+    SoupServer* server = soup_server_new(nullptr, nullptr);
+    soup_server_add_handler(server, nullptr, &LoopbackSite::handle, this, nullptr);
+    soup_server_listen_local(server, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, nullptr);
+    GSList* uris = soup_server_get_uris(server);
+    started.set_value(static_cast<std::uint16_t>(g_uri_get_port(static_cast<GUri*>(uris->data))));
+    g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
+    g_main_loop_run(loop_);
+    soup_server_disconnect(server);
+    g_object_unref(server);
+    g_main_loop_unref(loop_);
+    g_main_context_pop_thread_default(context);
+    g_main_context_unref(context);
+  }
+
+  static void handle(SoupServer*, SoupServerMessage* message, const char* path, GHashTable*, gpointer data) {
+    auto* self = static_cast<LoopbackSite*>(data);
+    SoupMessageHeaders* in = soup_server_message_get_request_headers(message);
+    SoupMessageHeaders* out = soup_server_message_get_response_headers(message);
+    const char* cookie = soup_message_headers_get_one(in, "Cookie");
+    {
+      std::lock_guard lock(self->mutex_);
+      self->requests_.push_back({path, cookie ? cookie : ""});
+    }
+    const std::string route = path;
+    std::string type = "text/html";
+    std::string body;
+    guint status = 200;
+    if (route == "/a") {
+      body = "<title>A</title><a id=next href='/b'>to b</a>";
+    } else if (route == "/b") {
+      body = "<title>B</title>";
+    } else if (route == "/redirect") {
+      status = 302;
+      soup_message_headers_replace(out, "Location", "/a");
+    } else if (route == "/remember") {
+      soup_message_headers_append(out, "Set-Cookie", "kept=1; Path=/; Max-Age=86400");
+      soup_message_headers_replace(out, "Cache-Control", "public, max-age=86400");
+      body = "<title>remember</title><script>"
+             "document.cookie = 'script=1; max-age=86400; path=/';"
+             "localStorage.setItem('kept', '1'); sessionStorage.setItem('kept', '1');"
+             "const open = indexedDB.open('kept', 1);"
+             "open.onupgradeneeded = () => open.result.createObjectStore('s');"
+             "open.onsuccess = () => { const t = open.result.transaction('s', 'readwrite');"
+             "  t.objectStore('s').put('1', 'k'); t.oncomplete = () => { document.title = 'stored'; }; };"
+             "</script>";
+    } else if (route == "/ticking") {
+      body = "<title>ticking</title><script>setInterval(() => fetch('/tick'), 20);</script>";
+    } else if (route == "/tick") {
+      type = "text/plain";
+    } else if (route == "/recall") {
+      body = "<title>recall</title>";
+    } else if (route == "/attachment") {
+      type = "text/plain";
+      soup_message_headers_replace(out, "Content-Disposition", "attachment; filename=\"leak-attachment.txt\"");
+      body = "attached";
+    } else if (route == "/offer") {
+      body = "<title>offer</title><a id=save href='/file.bin' download='leak-link.bin'>save</a>";
+    } else if (route == "/file.bin") {
+      type = "application/octet-stream";
+      body = "bytes";
+    } else {
+      status = 404;
+      body = "<title>missing</title>";
+    }
+    soup_server_message_set_status(message, status, nullptr);
+    soup_server_message_set_response(message, type.c_str(), SOUP_MEMORY_COPY, body.data(), body.size());
+  }
+
+  std::thread thread_;
+  GMainLoop* loop_ = nullptr;
+  std::uint16_t port_ = 0;
+  mutable std::mutex mutex_;
+  std::vector<Request> requests_;
+};
+
+// Every file and folder under `root`, relative to it.
+inline std::vector<std::string> everythingUnder(const std::filesystem::path& root) {
+  std::vector<std::string> out;
+  std::error_code ec;
+  for (auto it = std::filesystem::recursive_directory_iterator(root, ec);
+       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    out.push_back(std::filesystem::relative(it->path(), root).string());
+  }
+  return out;
+}
+
+}  // namespace kivari::testing
