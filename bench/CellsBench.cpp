@@ -1,6 +1,8 @@
 // Browser cell figures under a real display: the time from building the cell
 // to its first painted page, and what 50 open-and-dissolve cycles leave behind.
 #include "Cells/BrowserExpressionView.h"
+#include "LoopbackServer.h"
+#include "MainLoop.h"
 
 #include <gtkmm.h>
 #include <libsoup/soup.h>
@@ -11,13 +13,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <future>
 #include <map>
 #include <memory>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -29,69 +28,21 @@ double msSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-bool pumpUntil(const std::function<bool()>& done, int limitMs) {
-  const auto end = Clock::now() + std::chrono::milliseconds(limitMs);
-  while (!done()) {
-    if (Clock::now() > end) return false;
-    g_main_context_iteration(nullptr, FALSE);
-    g_usleep(200);
-  }
-  return true;
-}
+using kivari::testing::pumpUntil;
 
-// One small page on a loopback port, served from its own thread.
+// One small page on a loopback port.
 class LocalPage {
  public:
-  LocalPage() {
-    std::promise<std::uint16_t> started;
-    auto port = started.get_future();
-    thread_ = std::thread([this, &started] {
-      GMainContext* context = g_main_context_new();
-      g_main_context_push_thread_default(context);
-      loop_ = g_main_loop_new(context, FALSE);
-      SoupServer* server = soup_server_new(nullptr, nullptr);
-      soup_server_add_handler(
-          server, nullptr,
-          [](SoupServer*, SoupServerMessage* message, const char*, GHashTable*, gpointer) {
-            static const std::string body =
-                "<!doctype html><title>bench</title><style>body{font:16px sans-serif}</style>"
-                "<h1>Local page</h1><p>" + std::string(2000, 'x') + "</p>";
-            soup_server_message_set_status(message, 200, nullptr);
-            soup_server_message_set_response(message, "text/html", SOUP_MEMORY_STATIC, body.data(), body.size());
-          },
-          nullptr, nullptr);
-      soup_server_listen_local(server, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, nullptr);
-      GSList* uris = soup_server_get_uris(server);
-      started.set_value(static_cast<std::uint16_t>(g_uri_get_port(static_cast<GUri*>(uris->data))));
-      g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
-      g_main_loop_run(loop_);
-      soup_server_disconnect(server);
-      g_object_unref(server);
-      g_main_loop_unref(loop_);
-      g_main_context_pop_thread_default(context);
-      g_main_context_unref(context);
-    });
-    port_ = port.get();
-  }
-  ~LocalPage() {
-    GSource* quit = g_idle_source_new();
-    g_source_set_callback(
-        quit,
-        [](gpointer loop) {
-          g_main_loop_quit(static_cast<GMainLoop*>(loop));
-          return G_SOURCE_REMOVE;
-        },
-        loop_, nullptr);
-    g_source_attach(quit, g_main_loop_get_context(loop_));
-    g_source_unref(quit);
-    thread_.join();
-  }
-  std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
+  std::string url() const { return "http://127.0.0.1:" + std::to_string(server_.port()) + "/"; }
 
  private:
-  std::thread thread_;
-  GMainLoop* loop_ = nullptr;
-  std::uint16_t port_ = 0;
+  kivari::testing::LoopbackServer server_{[](SoupServerMessage* message, const char*) {
+    static const std::string body = "<!doctype html><title>bench</title><style>body{font:16px sans-serif}</style>"
+                                    "<h1>Local page</h1><p>" +
+                                    std::string(2000, 'x') + "</p>";
+    soup_server_message_set_status(message, 200, nullptr);
+    soup_server_message_set_response(message, "text/html", SOUP_MEMORY_STATIC, body.data(), body.size());
+  }};
 };
 
 long residentKiB() {

@@ -1,27 +1,20 @@
 #include <glib.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <deque>
-#include <thread>
+#include <functional>
 
 #include "Intent/Extractors.h"
 #include "Intent/LLMIntentResolver.h"
+#include "MainLoop.h"
 
 namespace kivari {
 namespace {
 
 using Json = nlohmann::ordered_json;
 
-template <typename Done>
-bool iterateUntil(Done done) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
-  while (!done() && std::chrono::steady_clock::now() < deadline) {
-    if (!g_main_context_iteration(nullptr, FALSE))
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return done();
-}
+// These waits are held to one second.
+bool iterateUntil(const std::function<bool()>& done) { return testing::pumpUntil(done, 1000); }
 
 // A scripted model: records sessions and prompts, answers when told (none = the request failed).
 struct FakeModel : LanguageModel {

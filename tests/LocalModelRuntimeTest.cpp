@@ -7,13 +7,13 @@
 
 #include <chrono>
 #include <deque>
-#include <future>
 #include <mutex>
-#include <thread>
 
 #include "Core/AppState.h"
 #include "Intent/LLMIntentResolver.h"
 #include "Intent/LocalModelRuntime.h"
+#include "LoopbackServer.h"
+#include "MainLoop.h"
 
 namespace kivari {
 namespace {
@@ -22,14 +22,7 @@ using Json = nlohmann::ordered_json;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-template <typename Done>
-bool iterateUntil(Done done) {
-  const auto deadline = Clock::now() + std::chrono::seconds(5);
-  while (!done() && Clock::now() < deadline) {
-    if (!g_main_context_iteration(nullptr, FALSE)) std::this_thread::sleep_for(milliseconds(1));
-  }
-  return done();
-}
+using testing::pumpUntil;
 
 // A model runtime stand-in on loopback. It serves from a loop on its own
 // thread, because the availability check blocks the caller's thread.
@@ -40,27 +33,7 @@ class FakeRuntimeServer {
     std::string body;
   };
 
-  FakeRuntimeServer() {
-    std::promise<std::uint16_t> started;
-    auto port = started.get_future();
-    thread_ = std::thread([this, &started] { run(started); });
-    port_ = port.get();
-  }
-  ~FakeRuntimeServer() {
-    // Quit from inside the server's own loop: a quit sent before the loop
-    // starts running would be lost and the join would never return.
-    GSource* quit = g_idle_source_new();
-    g_source_set_callback(
-        quit, [](gpointer loop) {
-          g_main_loop_quit(static_cast<GMainLoop*>(loop));
-          return G_SOURCE_REMOVE;
-        },
-        loop_, nullptr);
-    g_source_attach(quit, g_main_loop_get_context(loop_));
-    g_source_unref(quit);
-    thread_.join();
-  }
-  std::uint16_t port() const { return port_; }
+  std::uint16_t port() const { return server_.port(); }
 
   void setTags(Response response) {
     std::lock_guard lock(mutex_);
@@ -81,45 +54,25 @@ class FakeRuntimeServer {
   }
 
  private:
-  void run(std::promise<std::uint16_t>& started) {
-    GMainContext* context = g_main_context_new();
-    g_main_context_push_thread_default(context);
-    loop_ = g_main_loop_new(context, FALSE);
-    SoupServer* server = soup_server_new(nullptr, nullptr);
-    soup_server_add_handler(server, nullptr, &FakeRuntimeServer::handle, this, nullptr);
-    soup_server_listen_local(server, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, nullptr);
-    GSList* uris = soup_server_get_uris(server);
-    started.set_value(static_cast<std::uint16_t>(g_uri_get_port(static_cast<GUri*>(uris->data))));
-    g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
-    g_main_loop_run(loop_);
-    soup_server_disconnect(server);
-    g_object_unref(server);
-    g_main_loop_unref(loop_);
-    g_main_context_pop_thread_default(context);
-    g_main_context_unref(context);
-  }
-
-  static void handle(SoupServer*, SoupServerMessage* message, const char* path, GHashTable*,
-                     gpointer data) {
-    auto* self = static_cast<FakeRuntimeServer*>(data);
+  void handle(SoupServerMessage* message, const char* path) {
     const std::string_view route = path;
     Response response{404, "{}"};
     {
-      std::lock_guard lock(self->mutex_);
+      std::lock_guard lock(mutex_);
       if (route == "/api/tags") {
-        response = self->tags_;
+        response = tags_;
       } else if (route == "/api/chat" &&
                  std::string_view(soup_server_message_get_method(message)) == "POST") {
         GBytes* bytes = soup_message_body_flatten(soup_server_message_get_request_body(message));
         gsize size = 0;
         const auto* raw = static_cast<const char*>(g_bytes_get_data(bytes, &size));
-        self->chatRequests_.push_back(
+        chatRequests_.push_back(
             Json::parse(std::string(raw ? raw : "", size), nullptr, false));
         g_bytes_unref(bytes);
         response = {500, R"({"error":"nothing scripted"})"};
-        if (!self->chatReplies_.empty()) {
-          response = self->chatReplies_.front();
-          self->chatReplies_.pop_front();
+        if (!chatReplies_.empty()) {
+          response = chatReplies_.front();
+          chatReplies_.pop_front();
         }
       }
     }
@@ -128,13 +81,12 @@ class FakeRuntimeServer {
                                      response.body.data(), response.body.size());
   }
 
-  std::thread thread_;
-  GMainLoop* loop_ = nullptr;
-  std::uint16_t port_ = 0;
   mutable std::mutex mutex_;
   Response tags_{200, R"({"models":[{"name":"llama3.2:1b"},{"name":"qwen"}]})"};
   std::deque<Response> chatReplies_;
   std::vector<Json> chatRequests_;
+  // Last, so it stops before what its handler touches goes.
+  testing::LoopbackServer server_{[this](SoupServerMessage* message, const char* path) { handle(message, path); }};
 };
 
 // A loopback port whose connections wait in the backlog and are never answered.
@@ -201,7 +153,7 @@ TEST(LocalModelRuntimeChat, ResolverAsksTheFirstModelWithInstructionsAndSchema) 
   server.queueContent(R"({"category":"game","query":"chess"})");
   std::optional<std::optional<ClassifiedIntent>> answer;
   resolver.resolve("let's play", [&](std::optional<ClassifiedIntent> intent) { answer = intent; });
-  ASSERT_TRUE(iterateUntil([&] { return answer.has_value(); }));
+  ASSERT_TRUE(pumpUntil([&] { return answer.has_value(); }));
   ASSERT_TRUE(*answer && (*answer)->expression);
   EXPECT_EQ(*(*answer)->expression, Expression::game("chess"));
 
@@ -222,7 +174,7 @@ class LocalModelRuntimeSessionTest : public ::testing::Test {
     std::optional<std::optional<ParsedIntent>> reply;
     session->respond(prompt, [&](std::optional<ParsedIntent> intent) { reply = intent; });
     EXPECT_FALSE(reply);  // never inside respond
-    EXPECT_TRUE(iterateUntil([&] { return reply.has_value(); }));
+    EXPECT_TRUE(pumpUntil([&] { return reply.has_value(); }));
     return reply.value_or(std::nullopt);
   }
 
@@ -281,7 +233,7 @@ TEST(LocalModelRuntimeRoad, ThinkingFirstThenTheMappedAnswer) {
   ASSERT_EQ(state.statusMessages().size(), 3u);
   EXPECT_EQ(state.statusMessages()[2].text, "Thinking…");
   EXPECT_TRUE(state.isThinking());
-  ASSERT_TRUE(iterateUntil([&] { return !state.isThinking(); }));
+  ASSERT_TRUE(pumpUntil([&] { return !state.isThinking(); }));
   EXPECT_EQ(state.mode(), AppMode::capabilityPrompt(Expression::notes()));
   EXPECT_EQ(state.statusMessages().back().text,
             "Ephemeral FS · Local memory only · Zero persistence on dissolve");

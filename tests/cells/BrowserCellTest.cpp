@@ -2,6 +2,7 @@
 
 #include "WebTestSupport.h"
 
+#include <chrono>
 #include <memory>
 
 namespace kivari {
@@ -9,34 +10,12 @@ namespace {
 
 using namespace testing;
 
-class BrowserCellTest : public ::testing::Test {
+class BrowserCellTest : public CellWindowTest<BrowserExpressionView> {
  protected:
-  void SetUp() override {
-    window.set_default_size(1024, 700);
-    window.set_child(frame);
-    window.present();
-    ASSERT_TRUE(pumpUntil([&] { return window.get_mapped(); }));
-  }
+  BrowserCellTest() : CellWindowTest(1024, 700) {}
 
-  void TearDown() override {
-    dissolve();
-    window.hide();
-  }
-
-  // Builds the cell in an already shown window, as the shell does.
   BrowserExpressionView& open(const std::string& address) {
-    dissolve();
-    cell = std::make_unique<BrowserExpressionView>(*Url::parse(address), [this] { ++dismissals; });
-    frame.append(*cell);
-    loads = std::make_unique<LoadWatcher>(cell->webView());
-    return *cell;
-  }
-
-  void dissolve() {
-    loads.reset();
-    if (!cell) return;
-    frame.remove(*cell);
-    cell.reset();
+    return build(*Url::parse(address), [this] { ++dismissals; });
   }
 
   // Waits for the next finished load and lets the cell see it too.
@@ -49,10 +28,6 @@ class BrowserCellTest : public ::testing::Test {
   std::string field() const { return cell->addressField().get_text(); }
 
   LoopbackSite site;
-  Gtk::Window window;
-  Gtk::Box frame{Gtk::Orientation::VERTICAL};
-  std::unique_ptr<BrowserExpressionView> cell;
-  std::unique_ptr<LoadWatcher> loads;
   int dismissals = 0;
 };
 

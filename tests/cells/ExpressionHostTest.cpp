@@ -11,33 +11,12 @@ namespace {
 using namespace testing;
 namespace fs = std::filesystem;
 
-class ExpressionHostTest : public ::testing::Test {
+class ExpressionHostTest : public CellWindowTest<ExpressionHostView> {
  protected:
-  void SetUp() override {
-    window.set_default_size(800, 600);
-    window.set_child(frame);
-    window.present();
-    ASSERT_TRUE(pumpUntil([&] { return window.get_mapped(); }));
-  }
-
-  void TearDown() override {
-    dissolve();
-    window.hide();
-  }
+  ExpressionHostTest() : CellWindowTest(800, 600) {}
 
   ExpressionHostView& open(const ExpressionManifest& manifest, const ManifestRegistry& registry) {
-    dissolve();
-    host = std::make_unique<ExpressionHostView>(manifest, registry);
-    frame.append(*host);
-    loads = std::make_unique<LoadWatcher>(host->webView());
-    return *host;
-  }
-
-  void dissolve() {
-    loads.reset();
-    if (!host) return;
-    frame.remove(*host);
-    host.reset();
+    return build(manifest, registry);
   }
 
   // A blank, see-through cell: nothing asked of the view at all.
@@ -49,11 +28,6 @@ class ExpressionHostTest : public ::testing::Test {
     webkit_web_view_get_background_color(view.webView(), &color);
     EXPECT_EQ(color.alpha, 0.0);
   }
-
-  Gtk::Window window;
-  Gtk::Box frame{Gtk::Orientation::VERTICAL};
-  std::unique_ptr<ExpressionHostView> host;
-  std::unique_ptr<LoadWatcher> loads;
 };
 
 TEST_F(ExpressionHostTest, ShowsTheShippedCalculatorOnItsOwnBackground) {

@@ -1,3 +1,4 @@
+#include "GtkTestMain.h"
 #include "WebTestSupport.h"
 
 #include <cstdlib>
@@ -22,8 +23,7 @@ class HomeStaysEmpty : public ::testing::Environment {
 
 }  // namespace kivari::testing
 
-// GTK and WebKit need an application and a display; the tests run inside its
-// activation, with a home folder of their own that starts empty.
+// The tests run with a home folder of their own that starts empty.
 int main(int argc, char** argv) {
   namespace fs = std::filesystem;
   char base[] = "/tmp/kivari-web-XXXXXX";
@@ -39,17 +39,8 @@ int main(int argc, char** argv) {
     g_unsetenv(name);
   }
 
-  ::testing::InitGoogleTest(&argc, argv);
   ::testing::AddGlobalTestEnvironment(new kivari::testing::HomeStaysEmpty);
-  auto app = Gtk::Application::create("org.kivari.WebTests", Gio::Application::Flags::NON_UNIQUE);
-  int result = 1;
-  app->signal_activate().connect([&] {
-    app->hold();
-    result = RUN_ALL_TESTS();
-    app->release();
-    app->quit();
-  });
-  app->run(0, nullptr);
+  const int result = kivari::testing::runTestsInApplication(argc, argv, "org.kivari.WebTests");
   std::error_code ec;
   fs::remove_all(base, ec);
   return result;

@@ -1,21 +1,21 @@
 #pragma once
 
+#include "LoopbackServer.h"
+#include "MainLoop.h"
+
 #include <gtest/gtest.h>
 #include <gtkmm.h>
 #include <libsoup/soup.h>
 #include <webkit/webkit.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <future>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -26,21 +26,6 @@ namespace kivari::testing {
 
 // The empty home folder the test process runs with.
 const std::filesystem::path& testHome();
-
-// Runs the main loop until `done` holds or `limitMs` passes.
-inline bool pumpUntil(const std::function<bool()>& done, int limitMs = 5000) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    g_main_context_iteration(nullptr, FALSE);
-    g_usleep(1000);
-  }
-  return true;
-}
-
-inline void pump(int ms) {
-  pumpUntil([] { return false; }, ms);
-}
 
 // The page's answer to a script, as text; "<error: ...>" when it throws.
 inline std::string evaluate(WebKitWebView* view, const std::string& script) {
@@ -112,6 +97,51 @@ class LoadWatcher {
   WebKitWebView* view_;
   guint failedSignal_ = 0;
   gulong failedHook_ = 0;
+};
+
+// A shown window holding one cell at a time in its frame.
+template <typename Cell>
+class CellWindowTest : public ::testing::Test {
+ protected:
+  CellWindowTest(int width, int height) : width_(width), height_(height) {}
+
+  void SetUp() override {
+    window.set_default_size(width_, height_);
+    window.set_child(frame);
+    window.present();
+    ASSERT_TRUE(pumpUntil([&] { return window.get_mapped(); }));
+  }
+
+  void TearDown() override {
+    dissolve();
+    window.hide();
+  }
+
+  // Builds the cell in the already shown window, as the shell does; the old
+  // one goes first.
+  template <typename... Args>
+  Cell& build(Args&&... args) {
+    dissolve();
+    cell = std::make_unique<Cell>(std::forward<Args>(args)...);
+    frame.append(*cell);
+    loads = std::make_unique<LoadWatcher>(cell->webView());
+    return *cell;
+  }
+
+  void dissolve() {
+    loads.reset();
+    if (!cell) return;
+    frame.remove(*cell);
+    cell.reset();
+  }
+
+  Gtk::Window window;
+  Gtk::Box frame{Gtk::Orientation::VERTICAL};
+  std::unique_ptr<Cell> cell;
+  std::unique_ptr<LoadWatcher> loads;
+
+ private:
+  int width_, height_;
 };
 
 // WebKit's helper processes started, directly or through the sandbox, by this process.
@@ -189,31 +219,9 @@ class LoopbackSite {
     std::string cookie;  // the Cookie header, empty when none came
   };
 
-  LoopbackSite() {
-    std::promise<std::uint16_t> started;
-    auto port = started.get_future();
-    thread_ = std::thread([this, &started] { run(started); });
-    port_ = port.get();
-  }
-  ~LoopbackSite() {
-    GSource* quit = g_idle_source_new();
-    g_source_set_callback(
-        quit,
-        [](gpointer loop) {
-          g_main_loop_quit(static_cast<GMainLoop*>(loop));
-          return G_SOURCE_REMOVE;
-        },
-        loop_, nullptr);
-    g_source_attach(quit, g_main_loop_get_context(loop_));
-    g_source_unref(quit);
-    thread_.join();
-  }
-  LoopbackSite(const LoopbackSite&) = delete;
-  LoopbackSite& operator=(const LoopbackSite&) = delete;
-
-  std::uint16_t port() const { return port_; }
+  std::uint16_t port() const { return server_.port(); }
   std::string url(const std::string& path, const std::string& host = "127.0.0.1") const {
-    return "http://" + host + ":" + std::to_string(port_) + path;
+    return "http://" + host + ":" + std::to_string(port()) + path;
   }
   std::vector<Request> requests() const {
     std::lock_guard lock(mutex_);
@@ -227,32 +235,13 @@ class LoopbackSite {
   }
 
  private:
-  void run(std::promise<std::uint16_t>& started) {
-    GMainContext* context = g_main_context_new();
-    g_main_context_push_thread_default(context);
-    loop_ = g_main_loop_new(context, FALSE);
-    SoupServer* server = soup_server_new(nullptr, nullptr);
-    soup_server_add_handler(server, nullptr, &LoopbackSite::handle, this, nullptr);
-    soup_server_listen_local(server, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, nullptr);
-    GSList* uris = soup_server_get_uris(server);
-    started.set_value(static_cast<std::uint16_t>(g_uri_get_port(static_cast<GUri*>(uris->data))));
-    g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
-    g_main_loop_run(loop_);
-    soup_server_disconnect(server);
-    g_object_unref(server);
-    g_main_loop_unref(loop_);
-    g_main_context_pop_thread_default(context);
-    g_main_context_unref(context);
-  }
-
-  static void handle(SoupServer*, SoupServerMessage* message, const char* path, GHashTable*, gpointer data) {
-    auto* self = static_cast<LoopbackSite*>(data);
+  void handle(SoupServerMessage* message, const char* path) {
     SoupMessageHeaders* in = soup_server_message_get_request_headers(message);
     SoupMessageHeaders* out = soup_server_message_get_response_headers(message);
     const char* cookie = soup_message_headers_get_one(in, "Cookie");
     {
-      std::lock_guard lock(self->mutex_);
-      self->requests_.push_back({path, cookie ? cookie : ""});
+      std::lock_guard lock(mutex_);
+      requests_.push_back({path, cookie ? cookie : ""});
     }
     const std::string route = path;
     std::string type = "text/html";
@@ -299,11 +288,10 @@ class LoopbackSite {
     soup_server_message_set_response(message, type.c_str(), SOUP_MEMORY_COPY, body.data(), body.size());
   }
 
-  std::thread thread_;
-  GMainLoop* loop_ = nullptr;
-  std::uint16_t port_ = 0;
   mutable std::mutex mutex_;
   std::vector<Request> requests_;
+  // Last, so it stops before what its handler touches goes.
+  LoopbackServer server_{[this](SoupServerMessage* message, const char* path) { handle(message, path); }};
 };
 
 // Every file and folder under `root`, relative to it.

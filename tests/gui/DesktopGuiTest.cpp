@@ -4,29 +4,20 @@
 #include "Shell/ContentView.h"
 #include "Shell/Style.h"
 
+#include "MainLoop.h"
+
 #include <gtest/gtest.h>
 #include <gtkmm.h>
 
-#include <chrono>
 #include <functional>
 
 namespace kivari {
 namespace {
 
-// Runs the main loop until `done` holds or `limitMs` passes.
-bool pumpUntil(const std::function<bool()>& done, int limitMs = 3000) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    g_main_context_iteration(nullptr, FALSE);
-    g_usleep(1000);
-  }
-  return true;
-}
+using testing::pump;
 
-void pump(int ms) {
-  pumpUntil([] { return false; }, ms);
-}
+// The desktop's waits are held to three seconds unless a test says otherwise.
+bool pumpUntil(const std::function<bool()>& done, int limitMs = 3000) { return testing::pumpUntil(done, limitMs); }
 
 // Sends real key presses through the X server, as a person typing would.
 void xdotool(const std::vector<std::string>& args) {
