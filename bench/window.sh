@@ -2,6 +2,8 @@
 # Measures Kivari's window under a private Xvfb.
 #   bench/window.sh startup [build-dir] [runs]     time from process start until the window is mapped
 #   bench/window.sh idle [build-dir] [seconds]     CPU use and resident memory at the idle desktop
+#   bench/window.sh cells [build-dir] [cycles]     a browser cell's first paint of a local page, and
+#                                                  memory and WebKit processes after open-and-dissolve cycles
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 what="${1:-startup}"
@@ -10,8 +12,11 @@ display=":$((90 + RANDOM % 100))"
 Xvfb "$display" -screen 0 1920x1080x24 >/dev/null 2>&1 &
 xvfb=$!
 pid=""
-trap 'kill $pid $xvfb 2>/dev/null' EXIT
+runtime="$(mktemp -d)"
+trap 'kill $pid $xvfb 2>/dev/null; rm -rf "$runtime"' EXIT
 export DISPLAY="$display"
+# WebKit's sandbox keeps its bookkeeping in the runtime folder, as on a desktop session.
+export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$runtime}"
 sleep 1
 
 # xdotool's own --sync sleeps between looks; poll the map state closely instead.
@@ -50,5 +55,8 @@ case "$what" in
       'BEGIN { printf "idle CPU: %.2f %% of one core over %d s\n", 100 * t / hz / s, s }'
     grep VmRSS "/proc/$pid/status"
     ;;
-  *) echo "usage: $0 startup|idle [build-dir] [runs|seconds]" >&2; exit 2 ;;
+  cells)
+    "$build/bench/kivari_cells_bench" "${3:-50}" 2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
+    ;;
+  *) echo "usage: $0 startup|idle|cells [build-dir] [runs|seconds|cycles]" >&2; exit 2 ;;
 esac
