@@ -3,6 +3,7 @@
 #include "Cells/BrowserExpressionView.h"
 #include "LoopbackServer.h"
 #include "MainLoop.h"
+#include "ProcessScan.h"
 
 #include <gtkmm.h>
 #include <libsoup/soup.h>
@@ -54,35 +55,7 @@ long residentKiB() {
   return -1;
 }
 
-// WebKit's helper processes under this one (directly or through the sandbox).
-int webKitProcesses() {
-  std::map<int, std::pair<int, std::string>> table;
-  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-    const std::string name = entry.path().filename().string();
-    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::ifstream stat(entry.path() / "stat");
-    std::string line;
-    if (!std::getline(stat, line)) continue;
-    const auto open = line.find('('), close = line.rfind(')');
-    if (open == std::string::npos || close == std::string::npos) continue;
-    std::istringstream rest(line.substr(close + 2));
-    char state = 0;
-    int parent = 0;
-    rest >> state >> parent;
-    table[std::stoi(name)] = {parent, line.substr(open + 1, close - open - 1)};
-  }
-  int count = 0;
-  for (const auto& [pid, info] : table) {
-    if (info.second.rfind("WebKit", 0) != 0) continue;
-    for (int up = info.first; up > 1 && table.count(up); up = table[up].first) {
-      if (up == getpid()) {
-        ++count;
-        break;
-      }
-    }
-  }
-  return count;
-}
+int webKitProcessCount() { return static_cast<int>(kivari::testing::webKitProcesses().size()); }
 
 struct Cell {
   std::unique_ptr<kivari::BrowserExpressionView> view;
@@ -141,7 +114,7 @@ int run(Gtk::Window& window, Gtk::Box& frame, int cycles) {
     finishedMs.push_back(finished);
     paintedMs.push_back(painted);
     dissolve(frame, cell);
-    pumpUntil([] { return webKitProcesses() == 0; }, 5000);
+    pumpUntil([] { return webKitProcessCount() == 0; }, 5000);
   }
   report("cell built to page finished", finishedMs);
   report("cell built to first frame painted after it", paintedMs);
@@ -149,17 +122,17 @@ int run(Gtk::Window& window, Gtk::Box& frame, int cycles) {
   // One cycle first, so the baseline holds GTK's and WebKit's one-time set-up.
   openCell(frame, window, page.url(), cell);
   dissolve(frame, cell);
-  pumpUntil([] { return webKitProcesses() == 0; }, 5000);
+  pumpUntil([] { return webKitProcessCount() == 0; }, 5000);
   malloc_trim(0);
   const long before = residentKiB();
   int mostProcesses = 0;
   for (int i = 0; i < cycles; ++i) {
     openCell(frame, window, page.url(), cell);
-    mostProcesses = std::max(mostProcesses, webKitProcesses());
+    mostProcesses = std::max(mostProcesses, webKitProcessCount());
     dissolve(frame, cell);
   }
   const auto dissolvedAt = Clock::now();
-  const bool gone = pumpUntil([] { return webKitProcesses() == 0; }, 10000);
+  const bool gone = pumpUntil([] { return webKitProcessCount() == 0; }, 10000);
   const double goneMs = msSince(dissolvedAt);
   pumpUntil([] { return false; }, 1000);
   malloc_trim(0);
@@ -167,7 +140,7 @@ int run(Gtk::Window& window, Gtk::Box& frame, int cycles) {
   std::printf("%d open-and-dissolve cycles: resident %ld KiB -> %ld KiB (%+.1f MB)\n", cycles, before, after,
               (after - before) / 1024.0);
   std::printf("WebKit processes: at most %d while a cell was open; %d left %s %.0f ms after the last dissolve\n",
-              mostProcesses, webKitProcesses(), gone ? "within" : "after", goneMs);
+              mostProcesses, webKitProcessCount(), gone ? "within" : "after", goneMs);
   return gone ? 0 : 1;
 }
 
