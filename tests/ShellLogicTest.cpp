@@ -42,6 +42,33 @@ TEST(RepeatingTask, OneStepPerPeriodUntilStopped) {
   EXPECT_EQ(scheduler.pendingCount(), 0u);
 }
 
+TEST(ScopedScheduler, EndsEveryStepOfItsOwnerAndNoOtherOnes) {
+  ManualScheduler parent;
+  int own = 0;
+  int other = 0;
+  parent.schedule(milliseconds(500), [&] { ++other; });
+  {
+    ScopedScheduler scoped(parent);
+    RepeatingTask tick(scoped, milliseconds(100), [&] { ++own; });
+    tick.start();
+    scoped.schedule(milliseconds(250), [&] { own += 100; });
+    parent.advance(milliseconds(200));
+    EXPECT_EQ(own, 2);
+    scoped.cancelAll();
+    EXPECT_EQ(scoped.schedule(milliseconds(1), [&] { own += 1000; }), 0u);
+    parent.advance(milliseconds(1000));
+    EXPECT_EQ(own, 2);
+    // The destructor must leave the parent clean even with a task that re-arms.
+    ScopedScheduler second(parent);
+    RepeatingTask again(second, milliseconds(100), [&] { ++own; });
+    again.start();
+  }
+  parent.advance(milliseconds(1000));
+  EXPECT_EQ(own, 2);
+  EXPECT_EQ(other, 1);
+  EXPECT_EQ(parent.pendingCount(), 0u);
+}
+
 TEST(PromptDesktopModel, PlaceholderRotatesOnlyWhileShownAndKeepsItsPlace) {
   ManualScheduler scheduler;
   PromptDesktopModel model(scheduler);

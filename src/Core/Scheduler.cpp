@@ -73,6 +73,28 @@ void ManualScheduler::advance(Duration by) {
   now_ = target;
 }
 
+Scheduler::Token ScopedScheduler::schedule(Duration delay, std::function<void()> task) {
+  if (closed_) return 0;
+  // The parent's token is known only after scheduling; the task never runs before that.
+  auto token = std::make_shared<Token>(0);
+  *token = parent_.schedule(delay, [this, token, task = std::move(task)] {
+    live_.erase(*token);
+    task();
+  });
+  live_.insert(*token);
+  return *token;
+}
+
+void ScopedScheduler::cancel(Token token) {
+  if (live_.erase(token) != 0) parent_.cancel(token);
+}
+
+void ScopedScheduler::cancelAll() {
+  closed_ = true;
+  for (const Token token : live_) parent_.cancel(token);
+  live_.clear();
+}
+
 RepeatingTask::RepeatingTask(Scheduler& scheduler, Scheduler::Duration period,
                              std::function<void()> step)
     : scheduler_(scheduler), period_(period), step_(std::move(step)) {}

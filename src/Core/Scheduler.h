@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 
 namespace kivari {
 
@@ -51,6 +52,28 @@ class ManualScheduler final : public Scheduler {
   std::map<std::pair<Duration, Token>, std::function<void()>> tasks_;
   Duration now_{0};
   Token next_ = 1;
+};
+
+// Forwards to another scheduler and keeps track of what it scheduled, so
+// one owner (a cell) ends all of its steps at once: none runs after
+// cancelAll() or the destructor, and nothing new is taken after cancelAll().
+class ScopedScheduler final : public Scheduler {
+ public:
+  explicit ScopedScheduler(Scheduler& parent) : parent_(parent) {}
+  ~ScopedScheduler() override { cancelAll(); }
+  ScopedScheduler(const ScopedScheduler&) = delete;
+  ScopedScheduler& operator=(const ScopedScheduler&) = delete;
+
+  // Returns 0 and drops the task once cancelAll() has run.
+  Token schedule(Duration delay, std::function<void()> task) override;
+  void cancel(Token token) override;
+  void cancelAll();
+  std::size_t pendingCount() const { return live_.size(); }
+
+ private:
+  Scheduler& parent_;
+  std::set<Token> live_;
+  bool closed_ = false;
 };
 
 // Runs a step every `period` until stopped or destroyed.

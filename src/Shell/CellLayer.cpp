@@ -2,30 +2,33 @@
 
 #include "Cells/BrowserExpressionView.h"
 #include "Cells/ExpressionHostView.h"
-#include "Shell/CellFrame.h"
 
 namespace kivari {
 
+FramedCell::FramedCell(Scheduler& scheduler, int margin, const Builder& build)
+    : steps_(scheduler), cell_(build(steps_)) {
+  cell_->set_hexpand(true);
+  cell_->set_vexpand(true);
+  membrane_ = std::make_unique<CellMembrane>(*cell_, steps_);
+  set_hexpand(true);
+  set_vexpand(true);
+  membrane_->set_hexpand(true);
+  membrane_->set_vexpand(true);
+  membrane_->set_margin(margin);
+  append(*membrane_);
+}
+
+FramedCell::~FramedCell() {
+  steps_.cancelAll();
+  remove(*membrane_);
+}
+
+void FramedCell::dissolving() {
+  steps_.cancelAll();
+  if (auto* holder = dynamic_cast<DissolvingCell*>(cell_.get())) holder->cellDissolving();
+}
+
 namespace {
-
-// The wrapper owns the membrane, which owns the cell view.
-class FramedCell : public Gtk::Box {
- public:
-  FramedCell(std::unique_ptr<Gtk::Widget> cell, Scheduler& scheduler, int margin)
-      : cell_(std::move(cell)), membrane_(*cell_, scheduler) {
-    set_hexpand(true);
-    set_vexpand(true);
-    membrane_.set_hexpand(true);
-    membrane_.set_vexpand(true);
-    membrane_.set_margin(margin);
-    append(membrane_);
-  }
-  ~FramedCell() override { remove(membrane_); }
-
- private:
-  std::unique_ptr<Gtk::Widget> cell_;
-  CellMembrane membrane_;
-};
 
 // A cell whose own view is not part of this build yet: its header alone.
 std::unique_ptr<Gtk::Widget> headerOnlyCell(const Expression& expression,
@@ -50,20 +53,19 @@ int cellMargin(const Expression& expression) {
   }
 }
 
-std::unique_ptr<Gtk::Widget> buildCellLayer(const Expression& expression, AppState& state,
-                                            Scheduler& scheduler, std::function<void()> dismiss) {
-  std::unique_ptr<Gtk::Widget> cell;
-  if (const auto* bundled = expression.as<Expression::Bundled>()) {
-    // Left only through Esc or the compact bar: no close of its own.
-    cell = std::make_unique<ExpressionHostView>(bundled->manifest, state.registry());
-  } else if (const auto* browser = expression.as<Expression::Browser>()) {
-    cell = std::make_unique<BrowserExpressionView>(browser->url, std::move(dismiss));
-  } else {
-    cell = headerOnlyCell(expression, std::move(dismiss));
-  }
-  cell->set_hexpand(true);
-  cell->set_vexpand(true);
-  return std::make_unique<FramedCell>(std::move(cell), scheduler, cellMargin(expression));
+std::unique_ptr<FramedCell> buildCellLayer(const Expression& expression, AppState& state,
+                                           Scheduler& scheduler, std::function<void()> dismiss) {
+  auto build = [&](Scheduler& /*cellScheduler*/) -> std::unique_ptr<Gtk::Widget> {
+    if (const auto* bundled = expression.as<Expression::Bundled>()) {
+      // Left only through Esc or the compact bar: no close of its own.
+      return std::make_unique<ExpressionHostView>(bundled->manifest, state.registry());
+    }
+    if (const auto* browser = expression.as<Expression::Browser>()) {
+      return std::make_unique<BrowserExpressionView>(browser->url, std::move(dismiss));
+    }
+    return headerOnlyCell(expression, std::move(dismiss));
+  };
+  return std::make_unique<FramedCell>(scheduler, cellMargin(expression), build);
 }
 
 }  // namespace kivari

@@ -2,6 +2,7 @@
 
 #include "Core/AppState.h"
 #include "Core/Scheduler.h"
+#include "Shell/CellFrame.h"
 
 #include <gtkmm.h>
 
@@ -10,10 +11,39 @@
 
 namespace kivari {
 
-// Builds the one framed cell for an expression: the cell view in its
-// breathing membrane, set in its margin (16 for web-backed cells, 24 else).
-std::unique_ptr<Gtk::Widget> buildCellLayer(const Expression& expression, AppState& state,
-                                            Scheduler& scheduler, std::function<void()> dismiss);
+// A cell view that holds more than its widgets (a web process, a sound)
+// lets it go here, the moment its cell starts to dissolve.
+class DissolvingCell {
+ public:
+  virtual void cellDissolving() = 0;
+
+ protected:
+  ~DissolvingCell() = default;
+};
+
+// One open cell: the cell view in its breathing membrane, set in its margin.
+// Every timed step of the cell runs on its own scheduler, which ends them
+// all when the cell starts to dissolve or is destroyed.
+class FramedCell : public Gtk::Box {
+ public:
+  using Builder = std::function<std::unique_ptr<Gtk::Widget>(Scheduler& cellScheduler)>;
+  FramedCell(Scheduler& scheduler, int margin, const Builder& build);
+  ~FramedCell() override;
+
+  // Ends the cell's steps and whatever it holds beyond its widgets; its
+  // widgets stay for the fade-out.
+  void dissolving();
+  Gtk::Widget& cell() { return *cell_; }
+
+ private:
+  ScopedScheduler steps_;
+  std::unique_ptr<Gtk::Widget> cell_;
+  std::unique_ptr<CellMembrane> membrane_;
+};
+
+// Builds the one framed cell for an expression.
+std::unique_ptr<FramedCell> buildCellLayer(const Expression& expression, AppState& state,
+                                           Scheduler& scheduler, std::function<void()> dismiss);
 
 // The margin around a kind of cell.
 int cellMargin(const Expression& expression);

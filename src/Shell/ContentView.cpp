@@ -136,6 +136,8 @@ void ContentView::applyMode(bool animate) {
 
   // Every change of mode brings a new card or cell of its own.
   retire(std::move(card_), animate);
+  // A leaving cell stops at once; only its look stays for the fade.
+  if (cell_) cell_->dissolving();
   retire(std::move(cell_), animate);
   if (next.dnaPicker || next.capabilityCard) {
     card_ = buildCard();

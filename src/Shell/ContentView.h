@@ -2,6 +2,7 @@
 
 #include "Core/AppState.h"
 #include "Core/Scheduler.h"
+#include "Shell/CellLayer.h"
 #include "Shell/CompactBarView.h"
 #include "Shell/DesktopBackground.h"
 #include "Shell/KeyMonitor.h"
@@ -52,7 +53,7 @@ class ContentView : public Gtk::Overlay {
   Gtk::Box layerBase_;
   PromptDesktopView promptDesktop_;
   std::unique_ptr<Gtk::Widget> card_;
-  std::unique_ptr<Gtk::Widget> cell_;
+  std::unique_ptr<FramedCell> cell_;
   // Bumped for every cell built: a close from an older cell finds it changed.
   unsigned cellGeneration_ = 0;
   std::vector<std::unique_ptr<Gtk::Widget>> leaving_;
