@@ -1,7 +1,11 @@
 #include "Shell/CellLayer.h"
 
 #include "Cells/BrowserExpressionView.h"
+#include "Cells/EventSound.h"
 #include "Cells/ExpressionHostView.h"
+#include "Cells/MusicCellView.h"
+#include "Cells/TimerCellView.h"
+#include "Cells/WeatherCellView.h"
 
 namespace kivari {
 
@@ -55,13 +59,25 @@ int cellMargin(const Expression& expression) {
 
 std::unique_ptr<FramedCell> buildCellLayer(const Expression& expression, AppState& state,
                                            Scheduler& scheduler, std::function<void()> dismiss) {
-  auto build = [&](Scheduler& /*cellScheduler*/) -> std::unique_ptr<Gtk::Widget> {
+  auto build = [&](Scheduler& cellScheduler) -> std::unique_ptr<Gtk::Widget> {
     if (const auto* bundled = expression.as<Expression::Bundled>()) {
       // Left only through Esc or the compact bar: no close of its own.
       return std::make_unique<ExpressionHostView>(bundled->manifest, state.registry());
     }
     if (const auto* browser = expression.as<Expression::Browser>()) {
       return std::make_unique<BrowserExpressionView>(browser->url, std::move(dismiss));
+    }
+    if (const auto* timer = expression.as<Expression::Timer>()) {
+      return std::make_unique<TimerCellView>(timer->seconds, timer->label, std::move(dismiss), cellScheduler,
+                                             std::make_unique<EventSound>("complete"));
+    }
+    if (const auto* weather = expression.as<Expression::Weather>()) {
+      return std::make_unique<WeatherCellView>(weather->location, std::move(dismiss), cellScheduler,
+                                               systemRandomSource());
+    }
+    if (const auto* music = expression.as<Expression::Music>()) {
+      return std::make_unique<MusicCellView>(music->query, std::move(dismiss), cellScheduler,
+                                             systemRandomSource());
     }
     return headerOnlyCell(expression, std::move(dismiss));
   };
