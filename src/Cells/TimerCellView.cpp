@@ -13,7 +13,7 @@ namespace {
 
 constexpr double kLineWidth = 6;
 constexpr double kRadius = (TimerRing::kSize - kLineWidth) / 2;
-constexpr std::int64_t kGlideMicroseconds = 1'000'000;
+constexpr std::chrono::duration<double> kGlide{1.0};
 
 void setSource(const Cairo::RefPtr<Cairo::Context>& cr, const Rgba& c) {
   cr->set_source_rgba(c.r, c.g, c.b, c.a);
@@ -21,7 +21,7 @@ void setSource(const Cairo::RefPtr<Cairo::Context>& cr, const Rgba& c) {
 
 }  // namespace
 
-TimerRing::TimerRing() {
+TimerRing::TimerRing(Scheduler& scheduler) : scheduler_(scheduler) {
   set_content_width(kSize);
   set_content_height(kSize);
   set_halign(Gtk::Align::CENTER);
@@ -30,43 +30,44 @@ TimerRing::TimerRing() {
   hideFromAssistiveTechnology(*this);  // the time in its middle says it all
 }
 
+TimerRing::~TimerRing() {
+  if (token_ != 0) scheduler_.cancel(token_);
+}
+
 void TimerRing::show(double progress, const Rgba& color) {
   progress = std::clamp(progress, 0.0, 1.0);
   const bool recolored = !(color == color_);
-  if (progress == to_ && !recolored) return;  // Pause and Resume leave the ring alone
   color_ = color;
-  auto clock = get_frame_clock();
-  if (!clock) {  // not on screen yet: nothing to glide from
+  if (recolored) queue_draw();
+  if (!placed_) {  // a new ring shows its value at once
+    placed_ = true;
     from_ = to_ = drawn_ = progress;
-    queue_draw();
     return;
   }
-  const std::int64_t now = clock->get_frame_time();
-  from_ = valueAt(now);
+  if (progress == to_) return;  // Pause and Resume leave the ring alone
+  const auto now = Clock::now();
+  from_ = token_ != 0 ? valueAt(now) : drawn_;
   to_ = progress;
   startedAt_ = now;
-  if (recolored) queue_draw();
-  if (tick_ == 0 && from_ != to_) tick_ = add_tick_callback(sigc::mem_fun(*this, &TimerRing::step));
+  // One step per pixel the arc's end travels, at most one a frame: a long
+  // timer's arc barely moves in a second and should cost next to nothing.
+  const double pixels = std::abs(to_ - from_) * 2 * std::numbers::pi * kRadius;
+  const auto steps = static_cast<long>(std::clamp(std::ceil(pixels / 2), 1.0, 60.0));
+  interval_ = std::chrono::duration_cast<Scheduler::Duration>(kGlide) / steps;
+  if (token_ != 0) scheduler_.cancel(token_);
+  token_ = scheduler_.schedule(interval_, [this] { step(); });
 }
 
-double TimerRing::valueAt(std::int64_t frameTime) const {
-  const double t = std::clamp(static_cast<double>(frameTime - startedAt_) / kGlideMicroseconds, 0.0, 1.0);
+double TimerRing::valueAt(Clock::time_point time) const {
+  const double t = std::clamp(std::chrono::duration<double>(time - startedAt_) / kGlide, 0.0, 1.0);
   return from_ + (to_ - from_) * t;
 }
 
-bool TimerRing::step(const Glib::RefPtr<Gdk::FrameClock>& clock) {
-  const std::int64_t now = clock->get_frame_time();
-  const double value = valueAt(now);
-  const bool finished = now - startedAt_ >= kGlideMicroseconds;
-  // Redraw only when the arc's end has moved half a pixel: a long timer's
-  // arc barely moves in a second and should cost next to nothing.
-  const double moved = std::abs(value - drawn_) * 2 * std::numbers::pi * kRadius;
-  if (moved >= 0.5 || (finished && value != drawn_)) {
-    drawn_ = value;
-    queue_draw();
-  }
-  if (finished) tick_ = 0;
-  return !finished;
+void TimerRing::step() {
+  const auto now = Clock::now();
+  drawn_ = valueAt(now);
+  queue_draw();
+  token_ = now - startedAt_ >= kGlide ? 0 : scheduler_.schedule(interval_, [this] { step(); });
 }
 
 void TimerRing::draw(const Cairo::RefPtr<Cairo::Context>& cr, int width, int height) {
@@ -89,7 +90,8 @@ TimerCellView::TimerCellView(std::int64_t totalSeconds, const std::string& label
                              std::unique_ptr<AlertSound> alert)
     : Gtk::Box(Gtk::Orientation::VERTICAL, 0),
       alert_(std::move(alert)),
-      countdown_(totalSeconds, scheduler, *alert_) {
+      countdown_(totalSeconds, scheduler, *alert_),
+      ring_(scheduler) {
   add_css_class("timer-cell");
   append(*Gtk::make_managed<CellHeader>("timer", palette::orange, label.empty() ? "Timer" : label,
                                         "Local Clock DNA", std::move(onDismiss)));

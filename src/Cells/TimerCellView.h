@@ -7,6 +7,7 @@
 
 #include <gtkmm.h>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -19,20 +20,25 @@ namespace kivari {
 class TimerRing : public Gtk::DrawingArea {
  public:
   static constexpr int kSize = 200;
-  TimerRing();
+  explicit TimerRing(Scheduler& scheduler);
+  ~TimerRing() override;
   // Moves the arc to `progress` (0...1) over a second, in `color` at once.
   void show(double progress, const Rgba& color);
   double drawnProgress() const { return drawn_; }
 
  private:
+  using Clock = std::chrono::steady_clock;
   void draw(const Cairo::RefPtr<Cairo::Context>& cr, int width, int height);
-  bool step(const Glib::RefPtr<Gdk::FrameClock>& clock);
-  double valueAt(std::int64_t frameTime) const;
+  void step();
+  double valueAt(Clock::time_point time) const;
 
+  Scheduler& scheduler_;
+  Scheduler::Token token_ = 0;
+  Scheduler::Duration interval_{};
+  bool placed_ = false;
   double from_ = 0, to_ = 0, drawn_ = 0;
-  std::int64_t startedAt_ = 0;
+  Clock::time_point startedAt_;
   Rgba color_;
-  guint tick_ = 0;
 };
 
 // The timer cell: the ring with the time in its middle, Pause/Resume and
