@@ -4,6 +4,10 @@
 #   bench/window.sh idle [build-dir] [seconds]     CPU use and resident memory at the idle desktop
 #   bench/window.sh cells [build-dir] [cycles]     a browser cell's first paint of a local page, and
 #                                                  memory and WebKit processes after open-and-dissolve cycles
+#   bench/window.sh timed-cells [build-dir] [cycles] [seconds]
+#                                                  timer, weather and music cells on the cairo renderer:
+#                                                  Allow to first frame, idle CPU with a running timer and
+#                                                  playing music, memory over open-and-dissolve cycles
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 what="${1:-startup}"
@@ -58,5 +62,12 @@ case "$what" in
   cells)
     "$build/bench/kivari_cells_bench" "${3:-50}" 2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
     ;;
-  *) echo "usage: $0 startup|idle|cells [build-dir] [runs|seconds|cycles]" >&2; exit 2 ;;
+  timed-cells)
+    for measure in "frames" "idle-timer ${4:-30}" "idle-music ${4:-30}" "memory ${3:-100}"; do
+      # shellcheck disable=SC2086
+      GSK_RENDERER=cairo "$build/bench/kivari_timed_cells_bench" $measure \
+        2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
+    done
+    ;;
+  *) echo "usage: $0 startup|idle|cells|timed-cells [build-dir] [runs|seconds|cycles]" >&2; exit 2 ;;
 esac
