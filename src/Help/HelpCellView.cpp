@@ -63,8 +63,14 @@ HelpCellView::HelpCellView(HelpResponse response, Scheduler& cellScheduler, std:
   auto* iconFrame = Gtk::make_managed<Gtk::Box>();
   iconFrame->add_css_class("help-icon");
   iconFrame->set_valign(Gtk::Align::START);
+  iconFrame->set_halign(Gtk::Align::START);
+  iconFrame->set_size_request(32, 32);
   auto* icon = makeSymbol(response_.icon);
+  icon->set_halign(Gtk::Align::CENTER);
+  icon->set_valign(Gtk::Align::CENTER);
   icon->set_hexpand(true);
+  icon->set_vexpand(true);
+  iconFrame->set_hexpand(false);  // the centred symbol must not widen the frame
   iconFrame->append(*icon);
   // The answer says it all; the symbol is decoration.
   gtk_accessible_update_state(GTK_ACCESSIBLE(iconFrame->gobj()), GTK_ACCESSIBLE_STATE_HIDDEN, TRUE, -1);
