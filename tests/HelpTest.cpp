@@ -23,26 +23,7 @@ std::string answeredAs(const std::string& question) {
 
 TEST(HelpResponse, FirstMatchingRuleWins) {
   const std::vector<std::pair<std::string, std::string>> cases = {
-      // One question per rule, in rule order.
-      {"how loud can it go", "How do I control volume?"},
-      {"what are you", "What can Kivari do?"},
-      {"how do i text someone", "How do I send a message?"},
-      {"can i send mail", "How do I send an email?"},
-      {"how do i play", "How do I play games?"},
-      {"where are my slides", "How do I create documents, spreadsheets, or presentations?"},
-      {"can i see the weather", "How do I check the weather?"},
-      {"how to use the pomodoro", "How do I set a timer?"},
-      {"how do i book an appointment", "How do I check my calendar?"},
-      {"can i facetime", "How do I make a video call?"},
-      {"how do i search", "How do I browse the web?"},
-      {"can i jot", "How do I take notes?"},
-      {"how do reminders go", "How do I set a reminder?"},
-      {"how do i restart", "How do I control my system?"},
-      {"how do i find a song", "How do I play music?"},
-      {"cookies?", "How does Kivari handle my privacy?"},
-      {"thx", "thx"},
-      {"i need a guide", "How does this OS work?"},
-      // Where rules meet, and the edges of the tests.
+      // Where rules meet, and the edges of their tests.
       {"How do I turn up the volume?", "How do I control volume?"},
       {"how does this work", "What can Kivari do?"},
       {"How does this OS work?", "What can Kivari do?"},
@@ -72,7 +53,7 @@ TEST(HelpResponse, FirstMatchingRuleWins) {
 }
 
 TEST(HelpResponse, EveryRecordIsCompleteAndDrawable) {
-  // One question per rule again; the example counts are the knowledge base's.
+  // One question per rule, in rule order, with its number of examples.
   const std::vector<std::pair<std::string, std::size_t>> rules = {
       {"volume", 8}, {"features", 8},  {"how sms", 5},    {"how email", 4}, {"how game", 7},   {"how excel", 6},
       {"how weather", 5}, {"how alarm", 5}, {"how meeting", 5}, {"how zoom", 5}, {"how web", 5}, {"how note", 5},

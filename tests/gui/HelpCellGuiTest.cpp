@@ -27,6 +27,11 @@ T* findIn(Gtk::Widget* root) {
   return nullptr;
 }
 
+void xdotool(std::vector<std::string> args) {
+  args.insert(args.begin(), "xdotool");
+  Glib::spawn_sync("", args, Glib::SpawnFlags::SEARCH_PATH);
+}
+
 // The desktop with the real request rules, on the scheduler a test picks.
 class HelpCellGuiTest : public ::testing::Test {
  protected:
@@ -64,15 +69,14 @@ class HelpCellGuiTest : public ::testing::Test {
 TEST_F(HelpCellGuiTest, TypedQuestionShowsItsAnswerAndAChipGoesDownTheRoad) {
   open(live);
   // Pointer focus: crossing into the window gives it the keyboard.
-  Glib::spawn_sync("", std::vector<std::string>{"xdotool", "mousemove", "1500", "950"}, Glib::SpawnFlags::SEARCH_PATH);
-  Glib::spawn_sync("", std::vector<std::string>{"xdotool", "mousemove", "512", "350"}, Glib::SpawnFlags::SEARCH_PATH);
+  xdotool({"mousemove", "1500", "950"});
+  xdotool({"mousemove", "512", "350"});
   auto& field = content->promptDesktop().promptField();
   ASSERT_TRUE(pumpUntil([&] { return window->get_focus() != nullptr && window->get_focus()->is_ancestor(field); },
                         3000));
-  Glib::spawn_sync("", std::vector<std::string>{"xdotool", "type", "--delay", "15", "how does this work?"},
-                   Glib::SpawnFlags::SEARCH_PATH);
+  xdotool({"type", "--delay", "15", "how does this work?"});
   ASSERT_TRUE(pumpUntil([&] { return state->intentText() == "how does this work?"; }, 3000));
-  Glib::spawn_sync("", std::vector<std::string>{"xdotool", "key", "Return"}, Glib::SpawnFlags::SEARCH_PATH);
+  xdotool({"key", "Return"});
   ASSERT_TRUE(pumpUntil([&] { return helpCell() != nullptr; }, 3000));
   HelpCellView& cell = *helpCell();
   const auto response = helpResponseFor("how does this work?");
