@@ -4,6 +4,7 @@
 #   bench/window.sh idle [build-dir] [seconds]     CPU use and resident memory at the idle desktop
 #   bench/window.sh cells [build-dir] [cycles]     a browser cell's first paint of a local page, and
 #                                                  memory and WebKit processes after open-and-dissolve cycles
+#   bench/window.sh help [build-dir] [runs]        a help question to the help cell's first frame
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 what="${1:-startup}"
@@ -58,5 +59,8 @@ case "$what" in
   cells)
     "$build/bench/kivari_cells_bench" "${3:-50}" 2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
     ;;
-  *) echo "usage: $0 startup|idle|cells [build-dir] [runs|seconds|cycles]" >&2; exit 2 ;;
+  help)
+    "$build/bench/kivari_help_bench" "${3:-20}" 2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
+    ;;
+  *) echo "usage: $0 startup|idle|cells|help [build-dir] [runs|seconds|cycles]" >&2; exit 2 ;;
 esac

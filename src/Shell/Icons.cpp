@@ -48,6 +48,13 @@ constexpr std::pair<std::string_view, std::string_view> kIcons[] = {
     {"doc.richtext", "x-office-document-symbolic"},
     {"video.badge.waveform", "call-start-symbolic"},
     {"sparkles", "kivari-sparkle-symbolic"},
+    {"questionmark.bubble.fill", "help-faq-symbolic"},
+    {"speaker.wave.3.fill", "audio-volume-high-symbolic"},
+    {"doc.text.fill", "x-office-document-symbolic"},
+    {"video.fill", "camera-web-symbolic"},
+    {"bell.badge.fill", "preferences-system-notifications-symbolic"},
+    {"lock.shield.fill", "channel-secure-symbolic"},
+    {"heart.fill", "emblem-favorite-symbolic"},
 };
 
 }  // namespace

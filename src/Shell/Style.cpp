@@ -150,6 +150,27 @@ window.kivari * { outline-color: rgba(255,255,255,0.25); }
   background-color: rgba(255,255,255,0.05); color: white; caret-color: white;
 }
 .browser-address text placeholder { color: rgba(255,255,255,0.3); }
+
+/* ---- Help cell (src/Help) ---- */
+.help-bubble {
+  font-size: 15px; color: white; padding: 10px 16px; border-radius: 18px;
+  background-color: rgba(10,132,255,0.5);
+}
+.help-answer, .help-examples { transition: opacity 300ms ease-out, transform 300ms ease-out; }
+.help-answer.entering { opacity: 0; transform: translateY(16px); }
+.help-examples.entering { opacity: 0; }
+.help-icon { min-width: 32px; min-height: 32px; border-radius: 999px; -gtk-icon-size: 20px; }
+.help-answer-text { font-size: 14px; color: rgba(255,255,255,0.9); line-height: 1.45; }
+.help-try { font-size: 12px; font-weight: 600; color: rgba(255,255,255,0.5); }
+/* A spring with a little bounce. */
+.help-chip {
+  font-size: 13px; color: white; padding: 8px 14px; min-height: 0; border-radius: 20px; border: none;
+  background-image: none; background-color: rgba(255,255,255,0.08);
+  box-shadow: inset 0 0 0 1px rgba(255,255,255,0.1); text-shadow: none;
+  transition: opacity 350ms ease-out, transform 350ms cubic-bezier(0.34, 1.25, 0.64, 1);
+}
+.help-chip:hover { background-color: rgba(255,255,255,0.14); }
+.help-chip.entering { opacity: 0; transform: scale(0.00001); }
 )CSS";
 
 }  // namespace
