@@ -10,11 +10,11 @@ constexpr std::pair<std::string_view, std::string_view> kIcons[] = {
     {"sparkle", "kivari-sparkle-symbolic"},
     {"dna", "kivari-dna-symbolic"},
     {"xmark", "window-close-symbolic"},
-    {"xmark.circle.fill", "window-close-symbolic"},
+    {"xmark.circle.fill", "kivari-xmark-circle-fill-symbolic"},
     {"tablecells", "x-office-spreadsheet-symbolic"},
     {"rectangle.on.rectangle.angled", "x-office-presentation-symbolic"},
     {"doc.text", "x-office-document-symbolic"},
-    {"video", "camera-web-symbolic"},
+    {"video", "camera-video-symbolic"},
     {"calendar.badge.plus", "x-office-calendar-symbolic"},
     {"calendar", "x-office-calendar-symbolic"},
     {"globe", "web-browser-symbolic"},
@@ -46,7 +46,7 @@ constexpr std::pair<std::string_view, std::string_view> kIcons[] = {
     {"tablecells.badge.ellipsis", "x-office-spreadsheet-symbolic"},
     {"rectangle.on.rectangle", "x-office-presentation-symbolic"},
     {"doc.richtext", "x-office-document-symbolic"},
-    {"video.badge.waveform", "call-start-symbolic"},
+    {"video.badge.waveform", "camera-video-symbolic"},
     {"sparkles", "kivari-sparkle-symbolic"},
 };
 
