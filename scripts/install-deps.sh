@@ -12,6 +12,8 @@ packages=(
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick
+  # the accessibility bus the GUI tests read the window through
+  dbus-daemon at-spi2-core
 )
 
 missing=()

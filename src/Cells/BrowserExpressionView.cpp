@@ -11,6 +11,8 @@ namespace {
 Gtk::Image* symbol(std::string_view name) {
   auto* image = Gtk::make_managed<Gtk::Image>();
   image->set_from_icon_name(iconNameForSymbol(name));
+  // The buttons carry the names; their pictures are decoration.
+  gtk_accessible_update_state(GTK_ACCESSIBLE(image->gobj()), GTK_ACCESSIBLE_STATE_HIDDEN, TRUE, -1);
   return image;
 }
 
@@ -81,6 +83,7 @@ void BrowserExpressionView::buildToolbar() {
   forward_.signal_clicked().connect([this] { state_.goForward(); });
 
   address_.set_placeholder_text("URL");
+  label(address_, "Address");
   address_.add_css_class("browser-address");
   address_.set_hexpand(true);
   address_.set_valign(Gtk::Align::CENTER);

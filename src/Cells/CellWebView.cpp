@@ -29,6 +29,7 @@ CellWebView::CellWebView(const std::function<void(WebKitWebContext*)>& prepare)
                                        "network-session", session_, nullptr));
   g_object_ref_sink(view_);
   g_signal_connect(view_, "print", G_CALLBACK(refusePrint), nullptr);
+  gtk_accessible_update_property(GTK_ACCESSIBLE(view_), GTK_ACCESSIBLE_PROPERTY_LABEL, "Web page", -1);
   gtk_widget_set_hexpand(widget(), TRUE);
   gtk_widget_set_vexpand(widget(), TRUE);
 }

@@ -22,11 +22,6 @@ const char* kStyle = R"CSS(
 window.kivari { background-color: #050509; color: white; }
 window.kivari * { outline-color: rgba(255,255,255,0.25); }
 
-/* Layers fade in and out while scaling from slightly smaller. */
-.layer { transition: opacity 500ms ease-in-out, transform 500ms ease-in-out; opacity: 1; transform: none; }
-.layer.desktop-layer.away { opacity: 0; transform: scale(0.98); }
-.layer.cell-layer.away { opacity: 0; transform: scale(0.96); }
-.layer.card-layer.away { opacity: 0; transform: scale(0.97); }
 .scrim { background-color: rgba(0,0,0,0.25); }
 
 .clock-time { font-size: 76px; font-weight: 100; color: rgba(255,255,255,0.9); }
@@ -46,13 +41,15 @@ window.kivari * { outline-color: rgba(255,255,255,0.25); }
 .prompt-bar entry, .prompt-bar .placeholder { font-size: 18px; }
 .prompt-bar .placeholder { font-family: monospace; color: rgba(255,255,255,0.3); }
 .prompt-bar entry text placeholder, .compact-bar entry text placeholder { color: rgba(255,255,255,0.3); }
+/* Selected text stays readable: white on a solid blue, well over 4.5:1. */
+window.kivari text selection, window.kivari text selection:focus-within { background-color: #2a5db0; color: white; }
 .prompt-bar spinner { color: white; }
 
 .suggestions {
   border-radius: 12px; background-color: rgba(12,12,20,0.82);
   box-shadow: inset 0 0 0 1px rgba(255,255,255,0.08);
 }
-.suggestion-row { padding: 10px 20px; background: none; border: none; box-shadow: none; border-radius: 0; }
+.suggestion-row { min-height: 0; padding: 10px 20px; background: none; border: none; box-shadow: none; border-radius: 0; }
 .suggestion-row:hover { background-color: rgba(255,255,255,0.06); }
 .suggestion-label { font-size: 14px; font-weight: 500; color: white; }
 .proto-tag {
@@ -62,7 +59,7 @@ window.kivari * { outline-color: rgba(255,255,255,0.25); }
 
 .catalog-button, .dissolve-button, .suggestion-row { background-image: none; text-shadow: none; -gtk-icon-shadow: none; }
 .catalog-button {
-  padding: 8px 12px; border-radius: 999px; background-color: rgba(255,255,255,0.06);
+  min-height: 0; min-width: 0; padding: 8px 12px; border-radius: 999px; background-color: rgba(255,255,255,0.06);
   box-shadow: inset 0 0 0 1px rgba(255,255,255,0.08); border: none;
   color: rgba(255,255,255,0.4); font-size: 12px; font-weight: 500;
 }
@@ -80,11 +77,15 @@ window.kivari * { outline-color: rgba(255,255,255,0.25); }
 .dissolve-button image { -gtk-icon-size: 10px; }
 .dissolve-button:hover { background-color: rgba(255,255,255,0.14); }
 
-/* Cards: a frosted panel with a soft shadow over the dimmed desktop. */
-.card-surface {
-  border-radius: 16px; background-color: rgba(26,26,36,0.95);
-  box-shadow: 0 10px 30px rgba(0,0,0,0.4), inset 0 0 0 1px rgba(255,255,255,0.06);
+/* Cards: a frosted panel (drawn by the surface itself) with a soft shadow over the dimmed desktop. */
+.card-surface { border-radius: 16px; box-shadow: 0 10px 30px rgba(0,0,0,0.4); }
+.card-close {
+  background: none; border: none; box-shadow: none; padding: 0; min-height: 0; min-width: 0;
+  color: rgba(255,255,255,0.55);
 }
+.card-close image { -gtk-icon-size: 20px; }
+.card-surface button:focus-visible { outline: 2px solid rgba(255,255,255,0.7); outline-offset: 2px; }
+.card-close:hover { color: rgba(255,255,255,0.8); }
 .capability-card { padding: 32px; }
 .card-shield { -gtk-icon-size: 36px; }
 .card-title { font-size: 22px; font-weight: 700; color: white; }
