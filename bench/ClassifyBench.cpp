@@ -78,7 +78,15 @@ void BM_HelpFind(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 
+// A pasted megabyte: the line must still be understood (or not) within 50 ms.
+void BM_ClassifyMegabyte(benchmark::State& state) {
+  std::string line;
+  for (int i = 0; line.size() < (1u << 20); ++i) line += "play some jazz w" + std::to_string(i) + " ";
+  for (auto _ : state) benchmark::DoNotOptimize(classify(line, emptyRegistry()));
+}
+
 BENCHMARK(BM_ClassifySuggestions);
+BENCHMARK(BM_ClassifyMegabyte)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ClassifyFallThrough);
 BENCHMARK(BM_HelpFind)->Repetitions(9)->ReportAggregatesOnly(true);
 
