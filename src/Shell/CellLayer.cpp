@@ -2,6 +2,7 @@
 
 #include "Cells/BrowserExpressionView.h"
 #include "Cells/ExpressionHostView.h"
+#include "Cells/GameCellView.h"
 
 namespace kivari {
 
@@ -55,13 +56,16 @@ int cellMargin(const Expression& expression) {
 
 std::unique_ptr<FramedCell> buildCellLayer(const Expression& expression, AppState& state,
                                            Scheduler& scheduler, std::function<void()> dismiss) {
-  auto build = [&](Scheduler& /*cellScheduler*/) -> std::unique_ptr<Gtk::Widget> {
+  auto build = [&](Scheduler& cellScheduler) -> std::unique_ptr<Gtk::Widget> {
     if (const auto* bundled = expression.as<Expression::Bundled>()) {
       // Left only through Esc or the compact bar: no close of its own.
       return std::make_unique<ExpressionHostView>(bundled->manifest, state.registry());
     }
     if (const auto* browser = expression.as<Expression::Browser>()) {
       return std::make_unique<BrowserExpressionView>(browser->url, std::move(dismiss));
+    }
+    if (const auto* game = expression.as<Expression::Game>()) {
+      return std::make_unique<GameCellView>(game->name, std::move(dismiss), cellScheduler);
     }
     return headerOnlyCell(expression, std::move(dismiss));
   };

@@ -48,6 +48,8 @@ constexpr std::pair<std::string_view, std::string_view> kIcons[] = {
     {"doc.richtext", "x-office-document-symbolic"},
     {"video.badge.waveform", "call-start-symbolic"},
     {"sparkles", "kivari-sparkle-symbolic"},
+    {"checkmark.circle.fill", "kivari-checkmark-circle-fill-symbolic"},
+    {"circle", "kivari-circle-symbolic"},
 };
 
 }  // namespace
