@@ -8,7 +8,6 @@ namespace kivari {
 namespace {
 
 constexpr unsigned kStepEaseMs = 300;
-constexpr unsigned kCrossFadeMs = 400;
 
 void hideFromAssistiveTechnology(Gtk::Widget& widget) {
   gtk_accessible_update_state(GTK_ACCESSIBLE(widget.gobj()), GTK_ACCESSIBLE_STATE_HIDDEN, TRUE, -1);
@@ -119,13 +118,13 @@ GameCellView::GameCellView(const std::string& gameName, std::function<void()> on
   buildPanel(dnaBackbone(gameName));
   page_.set_hexpand(true);
   page_.set_vexpand(true);
+  page_.add_css_class("game-page");
+  page_.set_can_target(false);
   content_.set_hexpand(true);
   content_.set_vexpand(true);
-  content_.set_transition_type(Gtk::StackTransitionType::CROSSFADE);
-  content_.set_transition_duration(kCrossFadeMs);
-  content_.add(panel_, "panel");
-  content_.add(page_, "page");
-  content_.set_visible_child(panel_);
+  content_.set_child(page_);
+  content_.add_overlay(panel_);
+  content_.set_measure_overlay(panel_, true);
   append(content_);
   showSequence();
 
@@ -180,16 +179,27 @@ void GameCellView::showSequence() {
   for (std::size_t i = 0; i < rows_.size(); ++i) {
     rows_[i]->show(stepState(static_cast<int>(i), sequence_.stepIndex()));
   }
-  if (!sequence_.isCellActive() || web_) return;
-  // The page is made once, when the panel gives way to it, and loaded as a
-  // string with no base address: it can refer to nothing outside itself.
+  if (sequence_.stepIndex() >= 1 && !web_) makePage();
+  if (!sequence_.isCellActive() || pageShown_) return;
+  // A 400 ms cross-fade (the styles' opacity transitions); the faded panel
+  // takes no input and is no longer read out.
+  pageShown_ = true;
+  page_.add_css_class("shown");
+  page_.set_can_target(true);
+  panel_.add_css_class("gone");
+  panel_.set_can_target(false);
+  gtk_accessible_update_state(GTK_ACCESSIBLE(panel_.gobj()), GTK_ACCESSIBLE_STATE_HIDDEN, TRUE, -1);
+}
+
+// The page is made once per cell and loaded as a string with no base
+// address: it can refer to nothing outside itself.
+void GameCellView::makePage() {
   web_ = std::make_unique<CellWebView>();
-  // Until the page paints, the frame beneath shows rather than a white sheet.
+  // Whatever the page has not painted yet shows the frame, not a white sheet.
   const GdkRGBA transparent{0, 0, 0, 0};
   webkit_web_view_set_background_color(web_->view(), &transparent);
   gtk_box_append(page_.gobj(), web_->widget());
   webkit_web_view_load_html(web_->view(), matchThreeHTML().c_str(), nullptr);
-  content_.set_visible_child(page_);
 }
 
 }  // namespace kivari

@@ -20,6 +20,10 @@ namespace kivari {
 // on the cell's scheduler, then the built-in match-three page cross-fades in,
 // in a web view whose data lives only in memory. The game's name is shown
 // only as plain label text; the page never sees it.
+//
+// Starting a web process takes longer than the fade, so the page is made and
+// loaded, unseen and out of reach, behind the panel once the first step is
+// done; at 4.1 s it is ready to play as it fades in.
 class GameCellView : public Gtk::Box, public DissolvingCell {
  public:
   GameCellView(const std::string& gameName, std::function<void()> onDismiss, Scheduler& scheduler);
@@ -29,18 +33,21 @@ class GameCellView : public Gtk::Box, public DissolvingCell {
 
   const MaterializationSequence& sequence() const { return sequence_; }
   CellHeader& header() { return header_; }
-  // None until the page has begun to fade in.
+  // None until the first step is done.
   WebKitWebView* webView() const { return web_ ? web_->view() : nullptr; }
+  // True once the page has begun to fade in.
+  bool isShowingPage() const { return pageShown_; }
 
  private:
   class StepRow;
 
   void buildPanel(const std::string& backbone);
   void showSequence();
+  void makePage();
 
   CellHeader header_;
   Gtk::Separator divider_{Gtk::Orientation::HORIZONTAL};
-  Gtk::Stack content_;
+  Gtk::Overlay content_;
   Gtk::Box panel_{Gtk::Orientation::VERTICAL, 24};
   // The bin's child first: members go in reverse order, and a bin unparents its child.
   Gtk::Box steps_{Gtk::Orientation::VERTICAL, 14};
@@ -48,6 +55,7 @@ class GameCellView : public Gtk::Box, public DissolvingCell {
   Gtk::Box page_{Gtk::Orientation::VERTICAL, 0};
   std::array<StepRow*, MaterializationSequence::kStepCount> rows_{};
   std::unique_ptr<CellWebView> web_;
+  bool pageShown_ = false;
   MaterializationSequence sequence_;  // last: its steps never outlive what they touch
 };
 

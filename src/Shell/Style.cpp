@@ -151,6 +151,11 @@ window.kivari * { outline-color: rgba(255,255,255,0.25); }
 }
 .browser-address text placeholder { color: rgba(255,255,255,0.3); }
 
+/* The game's panel cross-fades to its page. */
+.game-page { opacity: 0; transition: opacity 400ms ease-in-out; }
+.game-page.shown { opacity: 1; }
+.game-panel { transition: opacity 400ms ease-in-out; }
+.game-panel.gone { opacity: 0; }
 .game-title { font-size: 22px; font-weight: 300; color: white; }
 .game-step label { transition: color 300ms ease-in-out; }
 .game-step-label { font-size: 13px; font-family: monospace; color: white; }
