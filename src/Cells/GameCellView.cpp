@@ -1,6 +1,7 @@
 #include "Cells/GameCellView.h"
 
-#include <cmath>
+#include <algorithm>
+#include <numbers>
 #include <utility>
 
 namespace kivari {
@@ -32,12 +33,11 @@ class BubblesSymbol : public Gtk::DrawingArea {
         cr->curve_to(x - r * 0.12, y - r * 0.12, x - r * 0.12, y - r * 0.12, x, y - r);
         cr->close_path();
       };
-      cr->arc(24, 34, 17, 0, 2 * M_PI);
-      cr->close_path();
-      cr->arc(46, 20, 9, 0, 2 * M_PI);
-      cr->close_path();
-      cr->arc(48, 44, 5.5, 0, 2 * M_PI);
-      cr->close_path();
+      for (const auto [x, y, r] : {std::array{24.0, 34.0, 17.0}, {46.0, 20.0, 9.0}, {48.0, 44.0, 5.5}}) {
+        cr->begin_new_sub_path();
+        cr->arc(x, y, r, 0, 2 * std::numbers::pi);
+        cr->close_path();
+      }
       sparkle(12, 9, 8);
       sparkle(33, 6, 5);
       const auto green = palette::green;
@@ -56,7 +56,7 @@ class BubblesSymbol : public Gtk::DrawingArea {
 // One step: its state's indicator, the label and the tag.
 class GameCellView::StepRow : public Gtk::Box {
  public:
-  StepRow(const MaterializationStep& step) : Gtk::Box(Gtk::Orientation::HORIZONTAL, 12) {
+  explicit StepRow(const MaterializationStep& step) : Gtk::Box(Gtk::Orientation::HORIZONTAL, 12) {
     add_css_class("game-step");
     auto* done = makeSymbol("checkmark.circle.fill");
     done->add_css_class("game-step-done");
