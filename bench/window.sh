@@ -5,6 +5,8 @@
 #   bench/window.sh cells [build-dir] [cycles]     a browser cell's first paint of a local page, and
 #                                                  memory and WebKit processes after open-and-dissolve cycles
 #   bench/window.sh help [build-dir] [runs]        a help question to the help cell's first frame
+#   bench/window.sh game [build-dir] [cycles]      a game cell from Allow to its panel and page, and memory
+#                                                  and WebKit processes after cycles that reached the page
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 what="${1:-startup}"
@@ -62,5 +64,8 @@ case "$what" in
   help)
     "$build/bench/kivari_help_bench" "${3:-20}" 2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
     ;;
-  *) echo "usage: $0 startup|idle|cells|help [build-dir] [runs|seconds|cycles]" >&2; exit 2 ;;
+  game)
+    "$build/bench/kivari_game_bench" "${3:-20}" 2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
+    ;;
+  *) echo "usage: $0 startup|idle|cells|help|game [build-dir] [runs|seconds|cycles]" >&2; exit 2 ;;
 esac

@@ -43,10 +43,18 @@ CellWebView::~CellWebView() {
 }
 
 void CellWebView::dismantle() {
-  if (dismantled_) return;
+  // A blank document would only start a new web process.
+  if (dismantled_ || released_) return;
   dismantled_ = true;
   webkit_web_view_stop_loading(view_);
   webkit_web_view_load_html(view_, "", nullptr);
+}
+
+void CellWebView::release() {
+  if (released_) return;
+  released_ = true;
+  webkit_web_view_stop_loading(view_);
+  webkit_web_view_terminate_web_process(view_);
 }
 
 }  // namespace kivari

@@ -25,11 +25,16 @@ class CellWebView {
   // keeps running while the view is released. Later calls do nothing.
   void dismantle();
 
+  // Stops the page and ends its web process now, while the view may still
+  // be shown fading out. Nothing is loaded into the view afterwards.
+  void release();
+
  private:
   WebKitWebContext* context_ = nullptr;
   WebKitNetworkSession* session_ = nullptr;
   WebKitWebView* view_ = nullptr;
   bool dismantled_ = false;
+  bool released_ = false;
 };
 
 }  // namespace kivari

@@ -2,6 +2,7 @@
 
 #include "Cells/BrowserExpressionView.h"
 #include "Cells/ExpressionHostView.h"
+#include "Cells/GameCellView.h"
 #include "Help/HelpCellView.h"
 
 namespace kivari {
@@ -81,6 +82,9 @@ std::unique_ptr<FramedCell> buildCellLayer(const Expression& expression, AppStat
     }
     if (const auto* help = expression.as<Expression::Help>()) {
       return helpCell(help->question, cellScheduler, state, scheduler, dismiss);
+    }
+    if (const auto* game = expression.as<Expression::Game>()) {
+      return std::make_unique<GameCellView>(game->name, std::move(dismiss), cellScheduler);
     }
     return headerOnlyCell(expression, std::move(dismiss));
   };

@@ -55,6 +55,8 @@ constexpr std::pair<std::string_view, std::string_view> kIcons[] = {
     {"bell.badge.fill", "preferences-system-notifications-symbolic"},
     {"lock.shield.fill", "channel-secure-symbolic"},
     {"heart.fill", "emblem-favorite-symbolic"},
+    {"checkmark.circle.fill", "kivari-checkmark-circle-fill-symbolic"},
+    {"circle", "kivari-circle-symbolic"},
 };
 
 }  // namespace

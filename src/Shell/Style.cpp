@@ -172,6 +172,25 @@ window.kivari text selection, window.kivari text selection:focus-within { backgr
 }
 .help-chip:hover { background-color: rgba(255,255,255,0.14); }
 .help-chip.entering { opacity: 0; transform: scale(0.00001); }
+
+/* The game's panel cross-fades to its page. */
+.game-page { opacity: 0; transition: opacity 400ms ease-in-out; }
+.game-page.shown { opacity: 1; }
+.game-panel { transition: opacity 400ms ease-in-out; }
+.game-panel.gone { opacity: 0; }
+.game-title { font-size: 22px; font-weight: 300; color: white; }
+.game-step label { transition: color 300ms ease-in-out; }
+.game-step-label { font-size: 13px; font-family: monospace; color: white; }
+.game-step.pending .game-step-label { color: rgba(255,255,255,0.3); }
+.game-step-tag {
+  font-size: 10px; font-weight: 700; font-family: monospace; color: rgba(255,255,255,0.35);
+  padding: 2px 6px; border-radius: 999px; background-color: rgba(255,255,255,0.05);
+}
+.game-step.pending .game-step-tag { color: rgba(255,255,255,0.1); }
+.game-step-done { color: rgb(48,209,88); }
+.game-step-pending { color: rgba(255,255,255,0.15); }
+.game-step spinner { color: white; }
+.game-source { font-size: 11px; font-family: monospace; color: rgba(255,255,255,0.25); }
 )CSS";
 
 }  // namespace
