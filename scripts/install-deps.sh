@@ -11,7 +11,7 @@ packages=(
   libsodium-dev nlohmann-json3-dev libicu-dev
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   # tests and benchmarks
-  libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick
+  libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick dbus-daemon
 )
 
 missing=()
