@@ -40,25 +40,36 @@ std::optional<int> sandboxPid(const fs::path& folder) {
 
 std::size_t removeEndedSandboxFolders(const fs::path& runtimeFolder, int ownPid,
                                       const std::function<bool(int)>& isRunning) {
-  const std::string prefix = "webkit-" + std::to_string(ownPid) + "-";
-  std::vector<fs::path> ours;
+  struct Folder {
+    fs::path path;
+    bool ours;
+  };
+  std::vector<Folder> found;
   std::error_code ec;
   fs::directory_iterator it(runtimeFolder / ".flatpak", ec);
   for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
+    // webkit-<the pid of the process that started it>-<n>
     const std::string name = it->path().filename().string();
-    std::error_code typeError;
-    if (name.starts_with(prefix) && name.size() > prefix.size() &&
-        name.find_first_not_of("0123456789", prefix.size()) == std::string::npos &&
-        it->symlink_status(typeError).type() == fs::file_type::directory) {
-      ours.push_back(it->path());
+    if (!name.starts_with("webkit-")) continue;
+    const std::size_t dash = name.find('-', 7);
+    if (dash == std::string::npos || dash == 7 || dash + 1 == name.size() ||
+        name.find_first_not_of("0123456789", 7) != dash ||
+        name.find_first_not_of("0123456789", dash + 1) != std::string::npos || dash - 7 > 9) {
+      continue;
     }
+    std::error_code typeError;
+    if (it->symlink_status(typeError).type() != fs::file_type::directory) continue;
+    const int starter = std::stoi(name.substr(7, dash - 7));
+    // Another running application's folders are its own affair.
+    if (starter != ownPid && isRunning(starter)) continue;
+    found.push_back({it->path(), starter == ownPid});
   }
   std::size_t left = 0;
-  for (const auto& folder : ours) {
-    const auto pid = sandboxPid(folder);
+  for (const auto& folder : found) {
+    const auto pid = sandboxPid(folder.path);
     std::error_code removeError;
-    if (pid && !isRunning(*pid) && fs::remove_all(folder, removeError) > 0 && !removeError) continue;
-    ++left;
+    if (pid && !isRunning(*pid) && fs::remove_all(folder.path, removeError) > 0 && !removeError) continue;
+    if (folder.ours) ++left;
   }
   return left;
 }

@@ -7,10 +7,11 @@
 namespace kivari {
 
 // WebKit's sandbox writes one folder per helper process it starts,
-// <runtime>/.flatpak/webkit-<our pid>-<n>/bwrapinfo.json, so that desktop
-// portals can tell who is calling, and never removes it. This removes the
-// folders of ours whose sandbox has ended, and answers how many of ours are
-// left. A folder it cannot read the process of is left alone.
+// <runtime>/.flatpak/webkit-<pid of the starting process>-<n>/bwrapinfo.json,
+// so that desktop portals can tell who is calling, and never removes it.
+// This removes those whose sandbox has ended, of this process and of earlier
+// ones that have ended too, and answers how many of this process's are left.
+// A folder it cannot read the sandbox of is left alone.
 std::size_t removeEndedSandboxFolders(const std::filesystem::path& runtimeFolder, int ownPid,
                                       const std::function<bool(int pid)>& isRunning);
 

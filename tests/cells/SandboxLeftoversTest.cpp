@@ -23,13 +23,15 @@ TEST(SandboxLeftovers, RemovesOnlyOurFoldersWhoseSandboxHasEnded) {
   instance("webkit-100-2", R"({"child-pid": 502})");                      // still running
   instance("webkit-100-3", "{\"child-pid\": 503}" + std::string(5000, ' '));  // not bwrap's
   instance("webkit-100-4", R"({"child-pid": "501"})");
-  instance("webkit-1000-5", R"({"child-pid": 501})");                     // another process's
+  instance("webkit-1000-5", R"({"child-pid": 501})");                     // a running process's
+  instance("webkit-1001-8", R"({"child-pid": 501})");                     // an ended one's
   instance("webkit-100-x", R"({"child-pid": 501})");
   instance("flatpak-app", R"({"child-pid": 501})");
   fs::create_directories(sandboxes / "webkit-100-6");                     // not written yet
   fs::create_directory_symlink(sandboxes / "webkit-100-1", sandboxes / "webkit-100-7");
 
-  const auto left = removeEndedSandboxFolders(runtime.path(), 100, [](int pid) { return pid == 502; });
+  const auto left =
+      removeEndedSandboxFolders(runtime.path(), 100, [](int pid) { return pid == 502 || pid == 1000; });
   std::set<std::string> names;
   for (const auto& entry : fs::directory_iterator(sandboxes)) names.insert(entry.path().filename().string());
   EXPECT_EQ(names, (std::set<std::string>{"webkit-100-2", "webkit-100-3", "webkit-100-4", "webkit-1000-5",
