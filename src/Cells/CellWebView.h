@@ -21,9 +21,9 @@ class CellWebView {
   WebKitWebView* view() const { return view_; }
   GtkWidget* widget() const { return GTK_WIDGET(view_); }
 
-  // Ends everything the page runs, whatever it is doing: its web processes
-  // at once, its service workers with them. The view stays, empty, for
-  // the cell's fade-out. Later calls do nothing.
+  // Ends the page, whatever it is doing: its web process is killed at once,
+  // and it has no service or shared workers that could outlive it. The view
+  // stays, empty, for the cell's fade-out. Later calls do nothing.
   void end();
 
  private:
