@@ -65,6 +65,11 @@ BrowserExpressionView::~BrowserExpressionView() {
   web_.reset();  // stopped, blanked and released with its context
 }
 
+void BrowserExpressionView::cellDissolving() {
+  port_.reset();
+  web_->end();
+}
+
 void BrowserExpressionView::buildToolbar() {
   toolbar_.add_css_class("browser-toolbar");
 

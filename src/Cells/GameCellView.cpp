@@ -139,7 +139,7 @@ GameCellView::~GameCellView() {
 
 void GameCellView::cellDissolving() {
   sequence_.cancel();
-  if (web_) web_->release();
+  if (web_) web_->end();
 }
 
 void GameCellView::buildPanel(const std::string& backbone) {

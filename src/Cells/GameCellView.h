@@ -4,7 +4,7 @@
 #include "Cells/GameCell.h"
 #include "Core/Scheduler.h"
 #include "Shell/CellFrame.h"
-#include "Shell/CellLayer.h"
+#include "Cells/DissolvingCell.h"
 #include "Shell/Widgets.h"
 
 #include <gtkmm.h>
