@@ -40,9 +40,7 @@ CompactBarView::CompactBarView(AppState& state)
   connections_.push_back(state_.signalIntentTextChanged().connect([this] {
     if (field_.get_text().raw() == state_.intentText()) return;
     syncing_ = true;
-    // The bar comes with a new cell; its field takes the keyboard first.
-  signal_map().connect([this] { field_.grab_focus(); });
-  field_.set_text(state_.intentText());
+    field_.set_text(state_.intentText());
     field_.set_position(-1);
     syncing_ = false;
   }));

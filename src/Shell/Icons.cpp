@@ -48,6 +48,9 @@ constexpr std::pair<std::string_view, std::string_view> kIcons[] = {
     {"doc.richtext", "x-office-document-symbolic"},
     {"video.badge.waveform", "call-start-symbolic"},
     {"sparkles", "kivari-sparkle-symbolic"},
+    {"checklist", "view-list-bullet-symbolic"},
+    {"bell.badge", "alarm-symbolic"},
+    {"checkmark.circle.fill", "emblem-ok-symbolic"},
 };
 
 }  // namespace
