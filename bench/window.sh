@@ -7,6 +7,8 @@
 #   bench/window.sh help [build-dir] [runs]        a help question to the help cell's first frame
 #   bench/window.sh game [build-dir] [cycles]      a game cell from Allow to its panel and page, and memory
 #                                                  and WebKit processes after cycles that reached the page
+#   bench/window.sh personal-cells [build-dir]     composer, reminder, calendar and notes: Allow to first
+#                                                  frame, and memory over 100 open-and-dissolve cycles
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 what="${1:-startup}"
@@ -67,5 +69,8 @@ case "$what" in
   game)
     "$build/bench/kivari_game_bench" "${3:-20}" 2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
     ;;
-  *) echo "usage: $0 startup|idle|cells|help|game [build-dir] [runs|seconds|cycles]" >&2; exit 2 ;;
+  personal-cells)
+    "$build/bench/kivari_personal_cells_bench" 2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
+    ;;
+  *) echo "usage: $0 startup|idle|cells|help|game|personal-cells [build-dir] [runs|seconds|cycles]" >&2; exit 2 ;;
 esac

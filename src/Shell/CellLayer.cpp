@@ -1,8 +1,12 @@
 #include "Shell/CellLayer.h"
 
 #include "Cells/BrowserExpressionView.h"
+#include "Cells/CalendarCellView.h"
+#include "Cells/ComposeExpressionView.h"
 #include "Cells/ExpressionHostView.h"
 #include "Cells/GameCellView.h"
+#include "Cells/NotesExpressionView.h"
+#include "Cells/ReminderCellView.h"
 #include "Help/HelpCellView.h"
 
 namespace kivari {
@@ -85,6 +89,24 @@ std::unique_ptr<FramedCell> buildCellLayer(const Expression& expression, AppStat
     }
     if (const auto* game = expression.as<Expression::Game>()) {
       return std::make_unique<GameCellView>(game->name, std::move(dismiss), cellScheduler);
+    }
+    if (const auto* message = expression.as<Expression::Message>()) {
+      return std::make_unique<ComposeExpressionView>(ComposeType::message, message->recipient, "",
+                                                     message->prefill, std::move(dismiss),
+                                                     cellScheduler);
+    }
+    if (const auto* email = expression.as<Expression::Email>()) {
+      return std::make_unique<ComposeExpressionView>(ComposeType::email, email->to, email->subject,
+                                                     email->body, std::move(dismiss), cellScheduler);
+    }
+    if (const auto* reminder = expression.as<Expression::Reminder>()) {
+      return std::make_unique<ReminderCellView>(reminder->text, std::move(dismiss), cellScheduler);
+    }
+    if (expression.as<Expression::Calendar>() != nullptr) {
+      return std::make_unique<CalendarCellView>(std::move(dismiss));
+    }
+    if (expression.as<Expression::Notes>() != nullptr) {
+      return std::make_unique<NotesExpressionView>(std::move(dismiss));
     }
     return headerOnlyCell(expression, std::move(dismiss));
   };

@@ -1,5 +1,7 @@
 #include "Shell/CompactBarView.h"
 
+#include "Shell/CellLayer.h"
+
 #include "Shell/Widgets.h"
 
 namespace kivari {
@@ -33,6 +35,12 @@ CompactBarView::CompactBarView(AppState& state)
   // The bar comes with a new cell; its field takes the keyboard first,
   // with any carried-over text kept whole and the cursor at its end.
   signal_map().connect([this] {
+    // A cell that took the keyboard for itself (the notes editor) keeps it,
+    // whichever of the two is shown first.
+    const auto* window = dynamic_cast<Gtk::Window*>(get_root());
+    for (auto* w = window != nullptr ? window->get_focus() : nullptr; w != nullptr; w = w->get_parent()) {
+      if (dynamic_cast<const FramedCell*>(w) != nullptr) return;
+    }
     field_.grab_focus_without_selecting();
     field_.set_position(-1);
   });

@@ -57,6 +57,8 @@ constexpr std::pair<std::string_view, std::string_view> kIcons[] = {
     {"heart.fill", "emblem-favorite-symbolic"},
     {"checkmark.circle.fill", "kivari-checkmark-circle-fill-symbolic"},
     {"circle", "kivari-circle-symbolic"},
+    {"checklist", "view-list-bullet-symbolic"},
+    {"bell.badge", "alarm-symbolic"},
 };
 
 }  // namespace

@@ -191,6 +191,48 @@ window.kivari text selection, window.kivari text selection:focus-within { backgr
 .game-step-pending { color: rgba(255,255,255,0.15); }
 .game-step spinner { color: white; }
 .game-source { font-size: 11px; font-family: monospace; color: rgba(255,255,255,0.25); }
+
+.cell-footer { font-size: 10px; color: rgba(255,255,255,0.25); }
+.text-area scrolledwindow, .text-area textview, .text-area textview text { background: none; }
+.text-area textview { color: white; caret-color: white; }
+.text-area-placeholder { color: rgba(255,255,255,0.3); }
+.suggested-action.compose-send, .suggested-action.reminder-set {
+  background-image: none; background-color: #0a84ff; color: white; border: none; box-shadow: none;
+  padding: 5px 14px; border-radius: 7px; text-shadow: none; -gtk-icon-shadow: none;
+}
+.suggested-action.compose-send:hover, .suggested-action.reminder-set:hover { background-color: #3b9bff; }
+.suggested-action.compose-send:disabled, .suggested-action.reminder-set:disabled {
+  background-color: rgba(255,255,255,0.10); color: rgba(255,255,255,0.35);
+}
+
+.compose-icon { color: #0a84ff; }
+.compose-caption { color: rgba(255,255,255,0.55); font-size: 13px; }
+.compose-field {
+  background: none; border: none; box-shadow: none; outline: none; padding: 0; min-height: 0;
+  color: white; caret-color: white; font-size: 13px;
+}
+.compose-field text placeholder { color: rgba(255,255,255,0.3); }
+.compose-body textview { font-size: 13px; }
+.compose-error { color: rgb(255,69,58); font-size: 11px; }
+
+.reminder-status { color: rgb(100,210,255); transition: color 350ms ease-in-out; }
+.reminder-status.noted { color: rgb(48,209,88); }
+.reminder-field { border-radius: 10px; background-color: rgba(255,255,255,0.05); }
+.reminder-field textview, .reminder-field .text-area-placeholder { font-size: 16px; }
+.reminder-noted { color: rgb(48,209,88); font-size: 11px; }
+
+.calendar-weekday { font-size: 14px; font-weight: 700; color: white; }
+.calendar-date { font-size: 12px; color: rgba(255,255,255,0.55); }
+.calendar-count {
+  font-size: 11px; color: white; padding: 4px 10px; border-radius: 999px;
+  background-color: rgba(10,132,255,0.15);
+}
+.calendar-time { font-size: 12px; font-family: monospace; color: rgba(255,255,255,0.55); }
+.calendar-mark { border-radius: 2px; min-width: 3px; }
+.calendar-title { font-size: 13px; font-weight: 500; color: white; }
+.calendar-source { font-size: 10px; color: rgba(255,255,255,0.55); }
+
+.notes-editor textview { font-family: monospace; font-size: 15px; }
 )CSS";
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "Shell/Style.h"
 
 #include "AccessibleTree.h"
+#include "GuiSupport.h"
 #include "MainLoop.h"
 
 #include <gtest/gtest.h>
@@ -16,23 +17,13 @@
 namespace kivari {
 namespace {
 
+using testing::findIn;
+using testing::holdsFocus;
 using testing::pump;
+using testing::xdotool;
 
 // The desktop's waits are held to three seconds unless a test says otherwise.
 bool pumpUntil(const std::function<bool()>& done, int limitMs = 3000) { return testing::pumpUntil(done, limitMs); }
-
-// Sends real key presses through the X server, as a person typing would.
-void xdotool(const std::vector<std::string>& args) {
-  std::vector<std::string> argv{"xdotool"};
-  argv.insert(argv.end(), args.begin(), args.end());
-  Glib::spawn_sync("", argv, Glib::SpawnFlags::SEARCH_PATH);
-}
-
-// An entry's keyboard focus sits on its inner text widget.
-bool holdsFocus(Gtk::Window& window, Gtk::Widget& widget) {
-  auto* focus = window.get_focus();
-  return window.is_active() && focus != nullptr && (focus == &widget || focus->is_ancestor(widget));
-}
 
 // Return in a field, without going through the keyboard.
 void pressReturn(Gtk::Entry& field) { g_signal_emit_by_name(field.gobj(), "activate"); }
@@ -141,7 +132,8 @@ TEST_F(DesktopGuiTest, EscLeavesTheFieldAloneWithoutAnOpenCell) {
 }
 
 TEST_F(DesktopGuiTest, EscDissolvesAnOpenCellEvenFromAFocusedField) {
-  state->allow(Expression::notes());
+  // A cell that leaves the keyboard to the compact bar.
+  state->allow(Expression::calendar());
   pump(100);
   auto& bar = content->compactBar();
   ASSERT_TRUE(bar.get_visible());
@@ -153,7 +145,7 @@ TEST_F(DesktopGuiTest, EscDissolvesAnOpenCellEvenFromAFocusedField) {
   EXPECT_EQ(state->intentText(), "draft");  // Esc never reached the field
   const auto lines = ribbonTexts();
   ASSERT_GE(lines.size(), 2u);
-  EXPECT_EQ(lines[lines.size() - 2], "Dissolving Notes…");
+  EXPECT_EQ(lines[lines.size() - 2], "Dissolving Calendar…");
   // The unsent text is waiting in the prompt desktop's field, not selected:
   // typing on extends it.
   ASSERT_TRUE(pumpUntil([&] { return !bar.get_visible(); }));
@@ -187,16 +179,6 @@ TEST_F(DesktopGuiTest, DissolveButtonAndLayers) {
   pump(50);
   EXPECT_EQ(state->mode(), AppMode::prompt());
   EXPECT_TRUE(content->promptDesktop().get_visible());
-}
-
-template <typename T>
-T* findIn(Gtk::Widget* root) {
-  if (root == nullptr) return nullptr;
-  if (auto* hit = dynamic_cast<T*>(root)) return hit;
-  for (auto* c = root->get_first_child(); c != nullptr; c = c->get_next_sibling()) {
-    if (auto* hit = findIn<T>(c)) return hit;
-  }
-  return nullptr;
 }
 
 TEST_F(DesktopGuiTest, CapabilityCardKeys) {
