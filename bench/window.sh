@@ -4,6 +4,11 @@
 #   bench/window.sh idle [build-dir] [seconds]     CPU use and resident memory at the idle desktop
 #   bench/window.sh cells [build-dir] [cycles]     a browser cell's first paint of a local page, and
 #                                                  memory and WebKit processes after open-and-dissolve cycles
+#   bench/window.sh help [build-dir] [runs]        a help question to the help cell's first frame
+#   bench/window.sh game [build-dir] [cycles]      a game cell from Allow to its panel and page, and memory
+#                                                  and WebKit processes after cycles that reached the page
+#   bench/window.sh personal-cells [build-dir]     composer, reminder, calendar and notes: Allow to first
+#                                                  frame, and memory over 100 open-and-dissolve cycles
 #   bench/window.sh timed-cells [build-dir] [cycles] [seconds]
 #                                                  timer, weather and music cells on the cairo renderer:
 #                                                  Allow to first frame, idle CPU with a running timer and
@@ -62,6 +67,15 @@ case "$what" in
   cells)
     "$build/bench/kivari_cells_bench" "${3:-50}" 2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
     ;;
+  help)
+    "$build/bench/kivari_help_bench" "${3:-20}" 2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
+    ;;
+  game)
+    "$build/bench/kivari_game_bench" "${3:-20}" 2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
+    ;;
+  personal-cells)
+    "$build/bench/kivari_personal_cells_bench" 2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
+    ;;
   timed-cells)
     for measure in "frames" "idle-timer ${4:-30}" "idle-music ${4:-30}" "memory ${3:-100}"; do
       # shellcheck disable=SC2086
@@ -69,5 +83,5 @@ case "$what" in
         2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
     done
     ;;
-  *) echo "usage: $0 startup|idle|cells|timed-cells [build-dir] [runs|seconds|cycles]" >&2; exit 2 ;;
+  *) echo "usage: $0 startup|idle|cells|help|game|personal-cells|timed-cells [build-dir] [runs|seconds|cycles]" >&2; exit 2 ;;
 esac

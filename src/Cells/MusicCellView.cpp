@@ -1,6 +1,6 @@
 #include "Cells/MusicCellView.h"
 
-#include "Cells/CellParts.h"
+#include "Cells/CellViewKit.h"
 #include "Shell/CellFrame.h"
 #include "Shell/Icons.h"
 #include "Shell/Widgets.h"
@@ -23,7 +23,7 @@ Gtk::Widget* makeArtwork() {
   note->set_hexpand(true);
   note->set_valign(Gtk::Align::CENTER);
   art->append(*note);
-  hideFromAssistiveTechnology(*art);
+  cellkit::hideFromAssistiveTech(*art);
   return art;
 }
 
@@ -49,7 +49,7 @@ MusicCellView::MusicCellView(const std::string& query, std::function<void()> onD
   auto* body = Gtk::make_managed<Gtk::Box>(Gtk::Orientation::VERTICAL, 20);
   body->set_vexpand(true);
   body->set_margin(16);
-  body->append(*makeFlexibleSpace());
+  body->append(*cellkit::flexibleSpace());
   body->append(*makeArtwork());
 
   auto* names = Gtk::make_managed<Gtk::Box>(Gtk::Orientation::VERTICAL, 4);
@@ -68,8 +68,8 @@ MusicCellView::MusicCellView(const std::string& query, std::function<void()> onD
   auto* times = Gtk::make_managed<Gtk::Box>(Gtk::Orientation::HORIZONTAL, 8);
   elapsed_.add_css_class("music-time");
   times->append(elapsed_);
-  times->append(*makeFlexibleSpace(Gtk::Orientation::HORIZONTAL));
-  times->append(*makeCellLabel(MusicPlayer::lengthText(), "music-time"));
+  times->append(*cellkit::flexibleSpace(Gtk::Orientation::HORIZONTAL));
+  times->append(*cellkit::label(MusicPlayer::lengthText(), "music-time"));
   progress->append(*times);
   body->append(*progress);
 
@@ -90,8 +90,8 @@ MusicCellView::MusicCellView(const std::string& query, std::function<void()> onD
   controls->append(forward_);
   body->append(*controls);
 
-  body->append(*makeFlexibleSpace());
-  body->append(*makeCellFooter("Streaming cell \u00B7 No library access \u00B7 Dissolves cleanly"));
+  body->append(*cellkit::flexibleSpace());
+  body->append(*cellkit::footer("Streaming cell \u00B7 No library access \u00B7 Dissolves cleanly"));
   append(*body);
 
   showsPause_ = !player_.isPlaying();  // forces the first refresh to set the symbol

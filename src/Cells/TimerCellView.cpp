@@ -1,6 +1,6 @@
 #include "Cells/TimerCellView.h"
 
-#include "Cells/CellParts.h"
+#include "Cells/CellViewKit.h"
 #include "Shell/CellFrame.h"
 
 #include <algorithm>
@@ -27,7 +27,7 @@ TimerRing::TimerRing(Scheduler& scheduler) : scheduler_(scheduler) {
   set_halign(Gtk::Align::CENTER);
   set_valign(Gtk::Align::CENTER);
   set_draw_func(sigc::mem_fun(*this, &TimerRing::draw));
-  hideFromAssistiveTechnology(*this);  // the time in its middle says it all
+  cellkit::hideFromAssistiveTech(*this);  // the time in its middle says it all
 }
 
 TimerRing::~TimerRing() {
@@ -100,7 +100,7 @@ TimerCellView::TimerCellView(std::int64_t totalSeconds, const std::string& label
   auto* body = Gtk::make_managed<Gtk::Box>(Gtk::Orientation::VERTICAL, 24);
   body->set_vexpand(true);
   body->set_margin(16);
-  body->append(*makeFlexibleSpace());
+  body->append(*cellkit::flexibleSpace());
 
   auto* dial = Gtk::make_managed<Gtk::Overlay>();
   dial->set_halign(Gtk::Align::CENTER);
@@ -125,8 +125,8 @@ TimerCellView::TimerCellView(std::int64_t totalSeconds, const std::string& label
   buttons->append(reset_);
   body->append(*buttons);
 
-  body->append(*makeFlexibleSpace());
-  body->append(*makeCellFooter("No background process after dissolve"));
+  body->append(*cellkit::flexibleSpace());
+  body->append(*cellkit::footer("No background process after dissolve"));
   append(*body);
 
   countdown_.signalChanged().connect([this] { refresh(); });

@@ -1,6 +1,6 @@
 #include "Cells/WeatherCellView.h"
 
-#include "Cells/CellParts.h"
+#include "Cells/CellViewKit.h"
 #include "Shell/CellFrame.h"
 
 namespace kivari {
@@ -16,15 +16,15 @@ WeatherCellView::WeatherCellView(const std::string& location, std::function<void
   loading_.set_vexpand(true);
   loading_.set_valign(Gtk::Align::CENTER);
   spinner_.add_css_class("weather-spinner");
-  hideFromAssistiveTechnology(spinner_);  // its label says what is going on
+  cellkit::hideFromAssistiveTech(spinner_);  // its label says what is going on
   loading_.append(spinner_);
-  loading_.append(*makeCellLabel("Querying weather DNA\u2026", "cell-secondary"));
+  loading_.append(*cellkit::label("Querying weather DNA\u2026", "cell-secondary"));
   append(loading_);
 
   readings_.set_vexpand(true);
   readings_.set_margin(16);
   readings_.set_visible(false);
-  readings_.append(*makeFlexibleSpace());
+  readings_.append(*cellkit::flexibleSpace());
   emoji_.add_css_class("weather-emoji");
   readings_.append(emoji_);
   auto* middle = Gtk::make_managed<Gtk::Box>(Gtk::Orientation::VERTICAL, 4);
@@ -32,20 +32,20 @@ WeatherCellView::WeatherCellView(const std::string& location, std::function<void
   condition_.add_css_class("weather-condition");
   middle->append(temperature_);
   middle->append(condition_);
-  middle->append(*makeCellLabel(report_.locationText(), "weather-location"));
+  middle->append(*cellkit::label(report_.locationText(), "weather-location"));
   readings_.append(*middle);
   auto* stats = Gtk::make_managed<Gtk::Box>(Gtk::Orientation::HORIZONTAL, 32);
   stats->set_halign(Gtk::Align::CENTER);
   stats->set_margin_top(8);
   for (const auto& [label, value] : WeatherReport::kStats) {
     auto* column = Gtk::make_managed<Gtk::Box>(Gtk::Orientation::VERTICAL, 2);
-    column->append(*makeCellLabel(std::string(value), "weather-stat-value"));
-    column->append(*makeCellLabel(std::string(label), "weather-stat-label"));
+    column->append(*cellkit::label(std::string(value), "weather-stat-value"));
+    column->append(*cellkit::label(std::string(label), "weather-stat-label"));
     stats->append(*column);
   }
   readings_.append(*stats);
-  readings_.append(*makeFlexibleSpace());
-  readings_.append(*makeCellFooter("Cell dissolves on close \u00B7 No location history retained"));
+  readings_.append(*cellkit::flexibleSpace());
+  readings_.append(*cellkit::footer("Cell dissolves on close \u00B7 No location history retained"));
   append(readings_);
 
   report_.signalChanged().connect([this] { showReadings(); });
