@@ -13,6 +13,9 @@
 #                                                  timer, weather and music cells on the cairo renderer:
 #                                                  Allow to first frame, idle CPU with a running timer and
 #                                                  playing music, memory over open-and-dissolve cycles
+#   bench/window.sh start-vs-bare [build-dir] [runs]
+#                                                  Kivari against a bare gtkmm window on the cairo renderer:
+#                                                  start to window, idle memory, first browser cell's paint
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 what="${1:-startup}"
@@ -82,6 +85,9 @@ case "$what" in
       GSK_RENDERER=cairo "$build/bench/kivari_timed_cells_bench" $measure \
         2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
     done
+    ;;
+  start-vs-bare)
+    source "$root/bench/start-vs-bare.sh"
     ;;
   *) echo "usage: $0 startup|idle|cells|help|game|personal-cells|timed-cells [build-dir] [runs|seconds|cycles]" >&2; exit 2 ;;
 esac
