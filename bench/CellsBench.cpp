@@ -10,6 +10,7 @@
 #include "Shell/CellLayer.h"
 #include "Shell/ContentView.h"
 #include "Shell/Style.h"
+#include "Shell/WebCellModule.h"
 
 #include <gtkmm.h>
 #include <libsoup/soup.h>
@@ -233,6 +234,8 @@ int firstCell() {
 int main(int argc, char** argv) {
   const bool first = argc > 1 && std::string_view(argv[1]) == "first";
   const int cycles = argc > 1 && !first ? std::max(1, std::atoi(argv[1])) : 50;
+  // Opened on first use, as the program does, from where the build put it.
+  kivari::provideWebCellModule(KIVARI_WEB_CELL_MODULE);
   auto app = Gtk::Application::create("org.kivari.CellsBench", Gio::Application::Flags::NON_UNIQUE);
   int result = 1;
   app->signal_activate().connect([&] {
