@@ -54,5 +54,19 @@ TEST_F(WebCellModuleTest, AMissingOrBrokenModuleGivesAReasonNotACrash) {
   }
 }
 
+// Opened ahead on a worker, or at once: the same answer, once, and kept.
+TEST_F(WebCellModuleTest, OpeningAheadGivesTheSameAnswerAsOpeningAtOnce) {
+  const fs::path file = folder / "libkivari-webcells.so";
+  provideWebCellModule(file);
+  const std::string atOnce = webCells().error;
+  provideWebCellModule(file);
+  prepareWebCells();
+  prepareWebCells();  // already opening: nothing more
+  EXPECT_EQ(webCells().factory, nullptr);
+  EXPECT_EQ(webCells().error, atOnce);
+  EXPECT_NE(atOnce.find(folder.string()), std::string::npos) << atOnce;
+  provideWebCells({});
+}
+
 }  // namespace
 }  // namespace kivari

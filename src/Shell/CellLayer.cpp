@@ -92,6 +92,18 @@ std::unique_ptr<Gtk::Widget> helpCell(const std::string& question, Scheduler& ce
 
 }  // namespace
 
+void prepareCellLayer(const Expression& expression) {
+  switch (expression.kind()) {
+    case Expression::Kind::bundled:
+    case Expression::Kind::browser:
+    case Expression::Kind::game:
+      prepareWebCells();
+      break;
+    default:
+      break;
+  }
+}
+
 int cellMargin(const Expression& expression) {
   switch (expression.kind()) {
     case Expression::Kind::bundled:

@@ -4,6 +4,7 @@
 
 #include <gmodule.h>
 
+#include <future>
 #include <optional>
 #include <system_error>
 
@@ -55,26 +56,49 @@ std::optional<fs::path>& moduleFile() {
   return file;
 }
 
+std::future<WebCells>& opening() {
+  static std::future<WebCells> pending;
+  return pending;
+}
+
+WebCells openFromWhereTheyAre() {
+  if (moduleFile()) return openWebCellModule({*moduleFile()});
+  if (const auto folder = programFolder()) return openWebCellModule(webCellModuleCandidates(*folder));
+  return {nullptr, "The program's own folder is unknown"};
+}
+
 }  // namespace
 
 const WebCells& webCells() {
   auto& cells = current();
-  if (!cells) {
-    const auto folder = programFolder();
-    if (moduleFile()) {
-      cells = openWebCellModule({*moduleFile()});
-    } else if (folder) {
-      cells = openWebCellModule(webCellModuleCandidates(*folder));
-    } else {
-      cells = WebCells{nullptr, "The program's own folder is unknown"};
-    }
-  }
+  if (!cells) cells = opening().valid() ? opening().get() : openFromWhereTheyAre();
   return *cells;
 }
 
-void provideWebCells(WebCells cells) { current() = std::move(cells); }
+void prepareWebCells() {
+  if (current() || opening().valid()) return;
+  // Loading the web engine takes a good part of a second; the desktop keeps
+  // drawing meanwhile. Where to look is read here, on the main thread.
+  std::vector<fs::path> candidates;
+  if (moduleFile()) {
+    candidates = {*moduleFile()};
+  } else if (const auto folder = programFolder()) {
+    candidates = webCellModuleCandidates(*folder);
+  } else {
+    return;  // webCells() will say why
+  }
+  opening() = std::async(std::launch::async, [candidates] { return openWebCellModule(candidates); });
+}
+
+void provideWebCells(WebCells cells) {
+  if (opening().valid()) opening().wait();
+  opening() = {};
+  current() = std::move(cells);
+}
 
 void provideWebCellModule(fs::path file) {
+  if (opening().valid()) opening().wait();
+  opening() = {};
   current().reset();
   moduleFile() = std::move(file);
 }

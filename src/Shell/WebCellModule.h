@@ -26,6 +26,11 @@ WebCells openWebCellModule(const std::vector<std::filesystem::path>& candidates)
 // they are asked for; a failure is kept too, and not tried again. Main thread only.
 const WebCells& webCells();
 
+// Starts opening them on a worker thread, so that the web cell about to be
+// built finds them ready; webCells() then waits for that, if it must.
+// Main thread only; does nothing once they are open or opening.
+void prepareWebCells();
+
 // For programs that link the web cells (tests, benches): these are the
 // answer of webCells() from now on.
 void provideWebCells(WebCells cells);
