@@ -1,40 +1,18 @@
-// The yardstick for Kivari's start: a gtkmm window with one label and one
-// entry, filling the same work area, and nothing else.
+// The yardstick for start-up: a bare gtkmm window with one label and one entry.
 #include <gtkmm.h>
-
-namespace {
-
-class BareWindow : public Gtk::ApplicationWindow {
- public:
-  BareWindow() {
-    set_title("Bare window");
-    set_decorated(false);
-    if (auto display = Gdk::Display::get_default()) {
-      auto monitors = display->get_monitors();
-      if (monitors->get_n_items() > 0) {
-        auto* monitor = GDK_MONITOR(g_list_model_get_item(monitors->gobj(), 0));
-        GdkRectangle area;
-        gdk_monitor_get_geometry(monitor, &area);
-        set_default_size(area.width, area.height);
-        g_object_unref(monitor);
-      }
-    }
-    box_.append(label_);
-    box_.append(entry_);
-    box_.set_valign(Gtk::Align::CENTER);
-    box_.set_halign(Gtk::Align::CENTER);
-    set_child(box_);
-  }
-
- private:
-  Gtk::Box box_{Gtk::Orientation::VERTICAL, 12};
-  Gtk::Label label_{"What do you need?"};
-  Gtk::Entry entry_;
-};
-
-}  // namespace
 
 int main() {
   auto app = Gtk::Application::create("org.kivari.BareWindow", Gio::Application::Flags::NON_UNIQUE);
-  return app->make_window_and_run<BareWindow>(0, nullptr);
+  std::unique_ptr<Gtk::Window> window;
+  app->signal_activate().connect([&] {
+    window = std::make_unique<Gtk::Window>();
+    window->set_title("Bare");
+    auto* box = Gtk::make_managed<Gtk::Box>(Gtk::Orientation::VERTICAL, 8);
+    box->append(*Gtk::make_managed<Gtk::Label>("What would you like to do?"));
+    box->append(*Gtk::make_managed<Gtk::Entry>());
+    window->set_child(*box);
+    app->add_window(*window);
+    window->present();
+  });
+  return app->run(0, nullptr);
 }

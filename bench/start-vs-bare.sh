@@ -1,13 +1,13 @@
 # Sourced by window.sh: Kivari side by side with a bare gtkmm window (one
-# label, one entry, the same size) and the same window linked with WebKitGTK,
+# label, one entry) and the same window linked with WebKitGTK,
 # on the cairo renderer, in alternating order. Reports the median time from
 # process start to the mapped window, the median resident memory at the idle
 # desktop, and Allow to the first paint of a local page in the first browser
 # cell of a fresh process.
 runs="${3:-9}"
 export GSK_RENDERER=cairo
-programs=("Kivari:$build/kivari" "Bare window:$build/bench/kivari_bare_window"
-          "Bare window:$build/bench/kivari_bare_window_webkit")
+programs=("Kivari:$build/kivari" "Bare:$build/bench/kivari_bare_window"
+          "Bare:$build/bench/kivari_bare_window_webkit")
 labels=("Kivari" "bare window" "bare window + WebKitGTK")
 
 # startOnce TITLE PROGRAM: starts PROGRAM as $pid; sets $ms to the time until its window is mapped.
@@ -39,7 +39,7 @@ done
 for i in 1 2 3; do
   for p in 0 1 2; do
     startOnce "${programs[$p]%%:*}" "${programs[$p]#*:}"
-    sleep 8  # the idle desktop: start-up settled, the cursor blinking
+    sleep 18  # the idle desktop: start-up over, the cursor has stopped blinking
     rssKiB[$p]+="$(awk '/VmRSS/ {print $2}' "/proc/$pid/status") "
     stop
   done
