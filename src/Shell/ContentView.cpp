@@ -47,7 +47,8 @@ class CardLayer : public Gtk::Overlay {
 
 }  // namespace
 
-ContentView::ContentView(Gtk::Window& window, AppState& state, Scheduler& scheduler)
+ContentView::ContentView(Gtk::Window& window, AppState& state, Scheduler& scheduler,
+                         const LaunchOptions& launch)
     : state_(state),
       scheduler_(scheduler),
       promptModel_(scheduler),
@@ -92,9 +93,11 @@ ContentView::ContentView(Gtk::Window& window, AppState& state, Scheduler& schedu
   compactBar_.set_visible(false);
   plan_ = LayerPlan{};
   applyMode(/*animate=*/false);
+  overlays_ = std::make_unique<RootOverlays>(*this, state_, scheduler_, launch);
 }
 
 ContentView::~ContentView() {
+  overlays_.reset();
   for (auto& c : connections_) c.disconnect();
   for (auto& layer : leaving_) layerArea_.remove_overlay(*layer);
   if (card_) layerArea_.remove_overlay(*card_);

@@ -48,6 +48,13 @@ constexpr std::pair<std::string_view, std::string_view> kIcons[] = {
     {"doc.richtext", "x-office-document-symbolic"},
     {"video.badge.waveform", "call-start-symbolic"},
     {"sparkles", "kivari-sparkle-symbolic"},
+    {"lightbulb.fill", "dialog-information-symbolic"},
+    {"bubble.left.and.bubble.right.fill", "chat-message-new-symbolic"},
+    {"briefcase.fill", "folder-documents-symbolic"},
+    {"wrench.and.screwdriver.fill", "applications-engineering-symbolic"},
+    {"gearshape.2.fill", "preferences-system-symbolic"},
+    {"lock.shield.fill", "channel-secure-symbolic"},
+    {"exclamationmark.shield.fill", "security-low-symbolic"},
 };
 
 }  // namespace

@@ -67,7 +67,7 @@ class DesktopGuiTest : public ::testing::Test {
     window->set_decorated(false);
     window->set_default_size(1024, 700);
     window->add_css_class("kivari");
-    content = std::make_unique<ContentView>(*window, *state, scheduler);
+    content = std::make_unique<ContentView>(*window, *state, scheduler, LaunchOptions{.splash = false});
     window->set_child(*content);
     window->present();
     ASSERT_TRUE(pumpUntil([&] { return window->get_mapped(); }));

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <gtkmm.h>
+
+namespace kivari {
+
+// The look of the root view's overlays (banner, catalog, splash); installed
+// once, by the first overlay made.
+void installOverlayStyle();
+
+// Keeps a purely decorative widget away from screen readers.
+void markDecorative(Gtk::Widget& widget);
+
+}  // namespace kivari
