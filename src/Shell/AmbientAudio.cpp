@@ -38,9 +38,47 @@ double edgeFade(std::size_t i) {
 }
 
 std::vector<float> samples() {
+  // Nine sines a frame are too slow to call directly at start-up: each one
+  // runs as a rotating phasor instead, re-seeded from the exact angle every
+  // block so the rounding never builds up.
+  constexpr double twoPi = 2 * std::numbers::pi;
+  constexpr std::size_t kBlock = 4096;
+  constexpr std::size_t kOscillators = 1 + 2 * std::size(kPartials);
+  double omega[kOscillators];  // radians per frame; the swell first
+  double level[kOscillators];
+  omega[0] = twoPi * 0.12 / kSampleRate;
+  level[0] = 0;
+  for (std::size_t k = 0; k < std::size(kPartials); ++k) {
+    omega[1 + 2 * k] = twoPi * kPartials[k].frequency / kSampleRate;
+    level[1 + 2 * k] = kPartials[k].amplitude;
+    omega[2 + 2 * k] = twoPi * kPartials[k].frequency * kDetune / kSampleRate;
+    level[2 + 2 * k] = kPartials[k].amplitude * kDetunedLevel;
+  }
+  double stepSin[kOscillators], stepCos[kOscillators];
+  for (std::size_t k = 0; k < kOscillators; ++k) {
+    stepSin[k] = std::sin(omega[k]);
+    stepCos[k] = std::cos(omega[k]);
+  }
+
   std::vector<float> out(kFrameCount);
+  double sine[kOscillators], cosine[kOscillators];
   for (std::size_t i = 0; i < kFrameCount; ++i) {
-    out[i] = static_cast<float>(chord(static_cast<double>(i) / kSampleRate) * edgeFade(i));
+    if (i % kBlock == 0) {
+      for (std::size_t k = 0; k < kOscillators; ++k) {
+        const double angle = omega[k] * static_cast<double>(i);
+        sine[k] = std::sin(angle);
+        cosine[k] = std::cos(angle);
+      }
+    }
+    double chordSum = 0;
+    for (std::size_t k = 1; k < kOscillators; ++k) chordSum += sine[k] * level[k];
+    const double swell = 0.7 + 0.3 * sine[0];
+    out[i] = static_cast<float>(chordSum * swell * edgeFade(i));
+    for (std::size_t k = 0; k < kOscillators; ++k) {
+      const double s = sine[k];
+      sine[k] = s * stepCos[k] + cosine[k] * stepSin[k];
+      cosine[k] = cosine[k] * stepCos[k] - s * stepSin[k];
+    }
   }
   return out;
 }

@@ -12,6 +12,16 @@ DesktopBackground::DesktopBackground() {
 }
 
 void DesktopBackground::draw(const Cairo::RefPtr<Cairo::Context>& cr, int width, int height) {
+  if (!cache_ || cache_->get_width() != width || cache_->get_height() != height) {
+    cache_ = Cairo::ImageSurface::create(Cairo::Surface::Format::RGB24, width, height);
+    paintMesh(Cairo::Context::create(cache_), width, height);
+    cache_->flush();
+  }
+  cr->set_source(cache_, 0, 0);
+  cr->paint();
+}
+
+void DesktopBackground::paintMesh(const Cairo::RefPtr<Cairo::Context>& cr, int width, int height) {
   const auto& colors = desktopMeshColors();
   const double xs[3] = {0, width / 2.0, static_cast<double>(width)};
   const double ys[3] = {0, height / 2.0, static_cast<double>(height)};

@@ -25,6 +25,16 @@ RootOverlays::RootOverlays(Gtk::Overlay& root, AppState& state, Scheduler& sched
   if (options.splash) {
     splash_ = std::make_unique<SplashView>(scheduler_, [this] { splashCompleted(); });
     root_.add_overlay(*splash_);
+    // Under the opaque splash the desktop gradient is not drawn at all, once
+    // the first frame has drawn (and cached) it; it shows again for the fade.
+    if (Gtk::Widget* gradient = root_.get_child()) {
+      splash_->add_tick_callback([gradient, frames = 0](const Glib::RefPtr<Gdk::FrameClock>&) mutable {
+        if (++frames < 2) return true;
+        gradient->set_opacity(0);
+        return false;
+      });
+      splash_->signalFadeOut().connect([gradient] { gradient->set_opacity(1); });
+    }
   }
 
   catalogChanged_ = state_.signalShowCatalogChanged().connect([this] { showCatalog(state_.showCatalog()); });
@@ -61,6 +71,7 @@ void RootOverlays::startDrone() {
 }
 
 void RootOverlays::splashCompleted() {
+  if (Gtk::Widget* gradient = root_.get_child()) gradient->set_opacity(1);
   root_.remove_overlay(*splash_);
   splash_.reset();
   if (drone_) drone_->fadeOut();

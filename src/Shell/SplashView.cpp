@@ -13,7 +13,10 @@ SplashView::SplashView(Scheduler& scheduler, std::function<void()> onComplete, R
       startTime_(g_get_monotonic_time()),
       timeline_(scheduler, SplashTimeline::Steps{
                                [this] { title_.add_css_class("shown"); },
-                               [this] { add_css_class("faded"); },
+                               [this] {
+                                 add_css_class("faded");
+                                 fadeOut_.emit();
+                               },
                                [this] {
                                  stopAnimating();
                                  const auto done = onComplete_;
@@ -26,11 +29,6 @@ SplashView::SplashView(Scheduler& scheduler, std::function<void()> onComplete, R
 
   field_.set_hexpand(true);
   field_.set_vexpand(true);
-  field_.set_draw_func([this](const Cairo::RefPtr<Cairo::Context>& cr, int w, int h) {
-    auto clock = field_.get_frame_clock();
-    const gint64 now = clock ? clock->get_frame_time() : g_get_monotonic_time();
-    paint(cr, particles_, static_cast<double>(now - startTime_) / 1e6, w, h);
-  });
   markDecorative(field_);
   set_child(field_);
 
@@ -69,16 +67,30 @@ void SplashView::stopAnimating() {
   tick_ = 0;
 }
 
-void SplashView::paint(const Cairo::RefPtr<Cairo::Context>& cr, const std::vector<SplashParticle>& particles,
-                       double t, int w, int h) {
-  cairo_t* c = cr->cobj();
-  cairo_set_source_rgb(c, 0, 0, 0);
-  cairo_paint(c);
+void SplashView::Field::snapshot_vfunc(const Glib::RefPtr<Gtk::Snapshot>& snapshot) {
+  auto clock = get_frame_clock();
+  const gint64 now = clock ? clock->get_frame_time() : g_get_monotonic_time();
+  appendFrame(snapshot->gobj(), splash_.particles_, static_cast<double>(now - splash_.startTime_) / 1e6,
+              get_width(), get_height());
+}
+
+void SplashView::appendFrame(GtkSnapshot* snapshot, const std::vector<SplashParticle>& particles, double t, int w,
+                             int h) {
+  const GdkRGBA black{0, 0, 0, 1};
+  const graphene_rect_t all = GRAPHENE_RECT_INIT(0, 0, static_cast<float>(w), static_cast<float>(h));
+  gtk_snapshot_append_color(snapshot, &black, &all);
   for (const auto& disc : splash::frame(particles, t, w, h)) {
+    const double r = disc.diameter / 2;
+    // Whole pixels around the circle, so its antialiased edge is kept.
+    const double left = std::floor(disc.cx - r - 1), top = std::floor(disc.cy - r - 1);
+    const double side = std::ceil(disc.diameter + 2) + 1;
+    const graphene_rect_t bounds = GRAPHENE_RECT_INIT(static_cast<float>(left), static_cast<float>(top),
+                                                      static_cast<float>(side), static_cast<float>(side));
+    cairo_t* c = gtk_snapshot_append_cairo(snapshot, &bounds);
     cairo_set_source_rgba(c, disc.color.r, disc.color.g, disc.color.b, disc.alpha);
-    cairo_new_path(c);
-    cairo_arc(c, disc.cx, disc.cy, disc.diameter / 2, 0, 2 * std::numbers::pi);
+    cairo_arc(c, disc.cx, disc.cy, r, 0, 2 * std::numbers::pi);
     cairo_fill(c);
+    cairo_destroy(c);
   }
 }
 

@@ -22,12 +22,27 @@ class SplashView : public Gtk::Overlay {
   bool isComplete() const { return timeline_.isComplete(); }
   bool isAnimating() const { return tick_ != 0; }
   Gtk::Label& title() { return title_; }
+  // Fires as the splash starts to fade out, uncovering what lies beneath.
+  sigc::signal<void()>& signalFadeOut() { return fadeOut_; }
 
-  // Paints one frame, t seconds after the start, on a w-by-h cairo context.
-  static void paint(const Cairo::RefPtr<Cairo::Context>& cr, const std::vector<SplashParticle>& particles,
-                    double t, int w, int h);
+  // One frame of the field, t seconds after the start, w by h: black with
+  // every circle a small cairo drawing of its own, so that a frame repaints
+  // only where particles moved.
+  static void appendFrame(GtkSnapshot* snapshot, const std::vector<SplashParticle>& particles, double t, int w,
+                          int h);
 
  private:
+  class Field : public Gtk::Widget {
+   public:
+    explicit Field(SplashView& splash) : splash_(splash) {}
+
+   protected:
+    void snapshot_vfunc(const Glib::RefPtr<Gtk::Snapshot>& snapshot) override;
+
+   private:
+    SplashView& splash_;
+  };
+
   void appeared();
   void stopAnimating();
 
@@ -35,9 +50,10 @@ class SplashView : public Gtk::Overlay {
   RandomSource random_;
   std::vector<SplashParticle> particles_;
   gint64 startTime_ = 0;  // monotonic, microseconds
-  Gtk::DrawingArea field_;
+  Field field_{*this};
   Gtk::Label title_;
   guint tick_ = 0;
+  sigc::signal<void()> fadeOut_;
   SplashTimeline timeline_;
 };
 
