@@ -4,6 +4,10 @@
 #   bench/window.sh idle [build-dir] [seconds]     CPU use and resident memory at the idle desktop
 #   bench/window.sh cells [build-dir] [cycles]     a browser cell's first paint of a local page, and
 #                                                  memory and WebKit processes after open-and-dissolve cycles
+#   bench/window.sh launch [build-dir] [runs]      start-up of Kivari and of a bare gtkmm window, taken in
+#                                                  turns; the splash's frame cost and the drone's buffer
+#   bench/window.sh launch-cpu [build-dir] [s]     CPU during the splash, then at rest once the first
+#                                                  security notice has come and gone
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 what="${1:-startup}"
@@ -22,10 +26,28 @@ sleep 1
 # xdotool's own --sync sleeps between looks; poll the map state closely instead.
 waitForWindow() {
   local deadline=$((SECONDS + 20))
-  until xwininfo -name Kivari 2>/dev/null | grep -q IsViewable; do
+  until xwininfo -name "${1:-Kivari}" 2>/dev/null | grep -q IsViewable; do
     [ $SECONDS -lt $deadline ] || { echo "no window within 20 s" >&2; exit 1; }
     sleep 0.002
   done
+}
+
+ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
+hz=$(getconf CLK_TCK)
+# Percent of one core between two tick counts taken `3` seconds apart.
+percent() { awk -v t=$(($2 - $1)) -v hz="$hz" -v s="$3" 'BEGIN { printf "%.2f", 100 * t / hz / s }'; }
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+# Milliseconds from the start of `$1` until its window named `$2` is on screen.
+startupMs() {
+  local start end
+  start=$(date +%s%N)
+  "$1" >/dev/null 2>&1 &
+  pid=$!
+  waitForWindow "$2"
+  end=$(date +%s%N)
+  kill "$pid"; wait "$pid" 2>/dev/null || true
+  echo $(( (end - start) / 1000000 ))
 }
 
 case "$what" in
@@ -45,9 +67,7 @@ case "$what" in
     "$build/kivari" >/dev/null 2>&1 &
     pid=$!
     waitForWindow
-    sleep 15  # let the start-up settle, the cursor blink included
-    ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
-    hz=$(getconf CLK_TCK)
+    sleep 40  # past the splash, the cursor blink and the first security notice
     before=$(ticks)
     sleep "$seconds"
     after=$(ticks)
@@ -55,8 +75,32 @@ case "$what" in
       'BEGIN { printf "idle CPU: %.2f %% of one core over %d s\n", 100 * t / hz / s, s }'
     grep VmRSS "/proc/$pid/status"
     ;;
+  launch)
+    kivariRuns=(); bareRuns=()
+    for i in $(seq "${3:-10}"); do
+      kivariRuns+=("$(startupMs "$build/kivari" Kivari)")
+      bareRuns+=("$(startupMs "$build/bench/kivari_bare_window" Bare)")
+    done
+    k=$(printf '%s\n' "${kivariRuns[@]}" | median)
+    b=$(printf '%s\n' "${bareRuns[@]}" | median)
+    echo "start to window, Kivari: ${kivariRuns[*]} ms (median $k)"
+    echo "start to window, bare gtkmm window: ${bareRuns[*]} ms (median $b)"
+    awk -v k="$k" -v b="$b" 'BEGIN { printf "ratio of the medians: %.2f\n", k / b }'
+    "$build/bench/kivari_overlays_bench" 2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
+    ;;
+  launch-cpu)
+    seconds="${3:-60}"
+    "$build/kivari" >/dev/null 2>&1 &
+    pid=$!
+    waitForWindow
+    t0=$(ticks); sleep 5; t1=$(ticks)
+    echo "CPU during the splash (first 5 s): $(percent "$t0" "$t1" 5) % of one core"
+    sleep 35  # the cursor stops blinking; the first security notice comes and goes by 36.5 s
+    t2=$(ticks); sleep "$seconds"; t3=$(ticks)
+    echo "CPU at rest after it (${seconds} s): $(percent "$t2" "$t3" "$seconds") % of one core"
+    ;;
   cells)
     "$build/bench/kivari_cells_bench" "${3:-50}" 2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
     ;;
-  *) echo "usage: $0 startup|idle|cells [build-dir] [runs|seconds|cycles]" >&2; exit 2 ;;
+  *) echo "usage: $0 startup|idle|cells|launch|launch-cpu [build-dir] [runs|seconds|cycles]" >&2; exit 2 ;;
 esac
