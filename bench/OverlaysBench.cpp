@@ -80,6 +80,7 @@ int windowFrames(Gtk::Window& window) {
   kivari::AppState state(std::make_unique<kivari::ManifestRegistry>(std::nullopt), kivari::AppStateServices{});
   kivari::MainLoopScheduler scheduler;
   kivari::LaunchOptions options;
+  options.splash = true;
   options.droneOutput = [](auto) { return nullptr; };
   kivari::ContentView content(window, state, scheduler, options);
   window.set_child(content);

@@ -4,6 +4,11 @@
 #   bench/window.sh idle [build-dir] [seconds]     CPU use and resident memory at the idle desktop
 #   bench/window.sh cells [build-dir] [cycles]     a browser cell's first paint of a local page, and
 #                                                  memory and WebKit processes after open-and-dissolve cycles
+#   bench/window.sh help [build-dir] [runs]        a help question to the help cell's first frame
+#   bench/window.sh game [build-dir] [cycles]      a game cell from Allow to its panel and page, and memory
+#                                                  and WebKit processes after cycles that reached the page
+#   bench/window.sh personal-cells [build-dir]     composer, reminder, calendar and notes: Allow to first
+#                                                  frame, and memory over 100 open-and-dissolve cycles
 #   bench/window.sh launch [build-dir] [runs]      start-up of Kivari and of a bare gtkmm window, taken in
 #                                                  turns; the splash's frame cost and the drone's buffer
 #   bench/window.sh launch-cpu [build-dir] [s]     CPU during the splash, then at rest once the first
@@ -102,5 +107,14 @@ case "$what" in
   cells)
     "$build/bench/kivari_cells_bench" "${3:-50}" 2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
     ;;
-  *) echo "usage: $0 startup|idle|cells|launch|launch-cpu [build-dir] [runs|seconds|cycles]" >&2; exit 2 ;;
+  help)
+    "$build/bench/kivari_help_bench" "${3:-20}" 2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
+    ;;
+  game)
+    "$build/bench/kivari_game_bench" "${3:-20}" 2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
+    ;;
+  personal-cells)
+    "$build/bench/kivari_personal_cells_bench" 2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
+    ;;
+  *) echo "usage: $0 startup|idle|cells|help|game|personal-cells|launch|launch-cpu [build-dir] [runs|seconds|cycles]" >&2; exit 2 ;;
 esac

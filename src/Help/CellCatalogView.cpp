@@ -26,7 +26,7 @@ Gtk::Label* oneLine(const std::string& text, const char* cssClass) {
 Gtk::Image* decorativeSymbol(const char* symbol, const char* cssClass) {
   auto* image = makeSymbol(symbol);
   image->add_css_class(cssClass);
-  markDecorative(*image);
+  hideFromAssistiveTechnology(*image);
   return image;
 }
 
@@ -42,6 +42,7 @@ CellCatalogView::CellCatalogView(std::function<void(const std::string&)> onSelec
                                  std::function<void()> onDismiss)
     : onSelectPrompt_(std::move(onSelectPrompt)), onDismiss_(std::move(onDismiss)) {
   installOverlayStyle();
+  readAsGroup(*this);
   set_halign(Gtk::Align::CENTER);
   set_valign(Gtk::Align::CENTER);
   set_overflow(Gtk::Overflow::HIDDEN);
@@ -61,6 +62,10 @@ CellCatalogView::CellCatalogView(std::function<void(const std::string&)> onSelec
   scroller->set_policy(Gtk::PolicyType::NEVER, Gtk::PolicyType::AUTOMATIC);
   scroller->set_vexpand(true);
   scroller->set_child(*list);
+  // The list scrolls to whatever entry has the keyboard; a screen reader
+  // moves through the entries, not the bars.
+  hideFromAssistiveTechnology(*scroller->get_hscrollbar());
+  hideFromAssistiveTechnology(*scroller->get_vscrollbar());
   panel_.append(*scroller);
 }
 

@@ -113,8 +113,4 @@ void installOverlayStyle() {
   Gtk::StyleContext::add_provider_for_display(display, provider, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
 }
 
-void markDecorative(Gtk::Widget& widget) {
-  gtk_accessible_update_state(GTK_ACCESSIBLE(widget.gobj()), GTK_ACCESSIBLE_STATE_HIDDEN, TRUE, -1);
-}
-
 }  // namespace kivari

@@ -8,7 +8,4 @@ namespace kivari {
 // once, by the first overlay made.
 void installOverlayStyle();
 
-// Keeps a purely decorative widget away from screen readers.
-void markDecorative(Gtk::Widget& widget);
-
 }  // namespace kivari

@@ -14,10 +14,10 @@
 
 namespace kivari {
 
-// What the root view starts with. The product always shows the splash with
-// its drone; tests start on the bare desktop.
+// What the root view starts with. The application asks for the splash with
+// its drone; left alone, the root view opens on the bare desktop.
 struct LaunchOptions {
-  bool splash = true;
+  bool splash = false;
   DroneOutputFactory droneOutput = nullptr;  // none: GStreamer's automatic audio sink
 };
 

@@ -2,6 +2,7 @@
 
 #include "Shell/Icons.h"
 #include "Shell/OverlayStyle.h"
+#include "Shell/Widgets.h"
 
 namespace kivari {
 
@@ -14,6 +15,7 @@ constexpr Scheduler::Duration kSlideTime{400};
 SecurityAlertView::SecurityAlertView(Scheduler& scheduler, RandomSource random)
     : Gtk::Box(Gtk::Orientation::VERTICAL), loop_(scheduler, random), steps_(scheduler) {
   installOverlayStyle();
+  readAsGroup(*this);
   set_can_target(false);
   set_can_focus(false);
   set_valign(Gtk::Align::START);
@@ -25,7 +27,7 @@ SecurityAlertView::SecurityAlertView(Scheduler& scheduler, RandomSource random)
   banner_.set_margin_end(40);
   banner_.set_margin_top(20);
   banner_.set_visible(false);
-  markDecorative(icon_);
+  hideFromAssistiveTechnology(icon_);
   banner_.append(icon_);
   title_.add_css_class("alert-title");
   title_.set_xalign(0);

@@ -1,6 +1,7 @@
 #include "Shell/SplashView.h"
 
 #include "Shell/OverlayStyle.h"
+#include "Shell/Widgets.h"
 
 #include <cmath>
 #include <numbers>
@@ -23,13 +24,15 @@ SplashView::SplashView(Scheduler& scheduler, std::function<void()> onComplete, R
                                  if (done) done();
                                }}) {
   installOverlayStyle();
+  readAsGroup(*this);
+  readAsGroup(field_);
   add_css_class("splash");
   set_hexpand(true);
   set_vexpand(true);
 
   field_.set_hexpand(true);
   field_.set_vexpand(true);
-  markDecorative(field_);
+  hideFromAssistiveTechnology(field_);
   set_child(field_);
 
   title_.set_text("Kivari");

@@ -59,7 +59,7 @@ TEST(OverlaysGuiTest, ClickingAWayCapsuleSubmitsItsEntrysPrompt) {
   AppState state(std::make_unique<ManifestRegistry>(std::nullopt), std::move(services));
   MainLoopScheduler scheduler;
   auto window = makeWindow();
-  ContentView content(*window, state, scheduler, LaunchOptions{.splash = false});
+  ContentView content(*window, state, scheduler);
   window->set_child(content);
   window->present();
   ASSERT_TRUE(pumpUntil([&] { return window->get_mapped(); }));
