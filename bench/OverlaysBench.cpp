@@ -50,7 +50,7 @@ void droneFigures() {
 // The splash's own frame, built and rendered whole, off screen, by GTK's
 // cairo renderer: what one frame costs before any windowing system.
 void cairoFrames() {
-  kivari::RandomSource random(11);
+  kivari::UniformRandom random(11);
   const auto particles = kivari::splash::makeParticles(random);
   GskRenderer* renderer = gsk_cairo_renderer_new();
   if (!gsk_renderer_realize(renderer, nullptr, nullptr)) {

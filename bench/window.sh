@@ -9,6 +9,10 @@
 #                                                  and WebKit processes after cycles that reached the page
 #   bench/window.sh personal-cells [build-dir]     composer, reminder, calendar and notes: Allow to first
 #                                                  frame, and memory over 100 open-and-dissolve cycles
+#   bench/window.sh timed-cells [build-dir] [cycles] [seconds]
+#                                                  timer, weather and music cells on the cairo renderer:
+#                                                  Allow to first frame, idle CPU with a running timer and
+#                                                  playing music, memory over open-and-dissolve cycles
 #   bench/window.sh launch [build-dir] [runs]      start-up of Kivari and of a bare gtkmm window, taken in
 #                                                  turns; the splash's frame cost and the drone's buffer
 #   bench/window.sh launch-cpu [build-dir] [s]     CPU during the splash, then at rest once the first
@@ -116,5 +120,12 @@ case "$what" in
   personal-cells)
     "$build/bench/kivari_personal_cells_bench" 2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
     ;;
-  *) echo "usage: $0 startup|idle|cells|help|game|personal-cells|launch|launch-cpu [build-dir] [runs|seconds|cycles]" >&2; exit 2 ;;
+  timed-cells)
+    for measure in "frames" "idle-timer ${4:-30}" "idle-music ${4:-30}" "memory ${3:-100}"; do
+      # shellcheck disable=SC2086
+      GSK_RENDERER=cairo "$build/bench/kivari_timed_cells_bench" $measure \
+        2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
+    done
+    ;;
+  *) echo "usage: $0 startup|idle|cells|help|game|personal-cells|timed-cells|launch|launch-cpu [build-dir] [runs|seconds|cycles]" >&2; exit 2 ;;
 esac

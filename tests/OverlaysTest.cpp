@@ -235,7 +235,7 @@ TEST(Splash, EnvelopeAndWhichParticlesDraw) {
   EXPECT_DOUBLE_EQ(discs[1].cx, 500);
   EXPECT_DOUBLE_EQ(discs[1].cy, 450 - 20);
 
-  RandomSource random(7);
+  UniformRandom random(7);
   const auto particles = splash::makeParticles(random);
   ASSERT_EQ(particles.size(), 30u);
   for (const auto& q : particles) {
@@ -273,7 +273,7 @@ TEST(Splash, PhasesAndCompletionExactlyOnce) {
 TEST(SecurityBanner, PhasesAndWaitsOnASeededSource) {
   for (std::uint32_t seed : {1u, 2u, 3u, 4u, 5u}) {
     ManualScheduler scheduler;
-    SecurityAlertLoop loop(scheduler, RandomSource(seed));
+    SecurityAlertLoop loop(scheduler, UniformRandom(seed));
     std::vector<std::pair<AlertPhase, long>> changes;
     loop.signalChanged().connect([&] { changes.emplace_back(loop.phase(), scheduler.now().count()); });
     loop.start();

@@ -31,6 +31,22 @@ Gtk::Label* label(const std::string& text, const char* cssClass) {
   return l;
 }
 
+Gtk::Widget* flexibleSpace(Gtk::Orientation orientation) {
+  auto* space = Gtk::make_managed<Gtk::Box>();
+  if (orientation == Gtk::Orientation::VERTICAL) {
+    space->set_vexpand(true);
+  } else {
+    space->set_hexpand(true);
+  }
+  return space;
+}
+
+Gtk::Label* footer(const std::string& text) {
+  auto* line = label(text, "cell-footer");
+  line->set_margin_bottom(12);
+  return line;
+}
+
 TextArea::TextArea(const char* accessibleName, const std::string& placeholder) {
   add_css_class("text-area");
   view_.set_wrap_mode(Gtk::WrapMode::WORD_CHAR);

@@ -17,6 +17,10 @@ void fill(Gtk::Widget& widget, const Rgba& color);
 void hideFromAssistiveTech(Gtk::Widget& widget);
 
 Gtk::Label* label(const std::string& text, const char* cssClass);
+// Empty room that grows to take what its box has spare.
+Gtk::Widget* flexibleSpace(Gtk::Orientation orientation = Gtk::Orientation::VERTICAL);
+// The small dim line at the foot of a cell.
+Gtk::Label* footer(const std::string& text);
 
 // A multi-line text field: a text view in its scroller, with a hint shown
 // over it while it is empty (GTK's text view has none of its own).

@@ -3,10 +3,14 @@
 #include "Cells/BrowserExpressionView.h"
 #include "Cells/CalendarCellView.h"
 #include "Cells/ComposeExpressionView.h"
+#include "Cells/EventSound.h"
 #include "Cells/ExpressionHostView.h"
 #include "Cells/GameCellView.h"
+#include "Cells/MusicCellView.h"
 #include "Cells/NotesExpressionView.h"
 #include "Cells/ReminderCellView.h"
+#include "Cells/TimerCellView.h"
+#include "Cells/WeatherCellView.h"
 #include "Help/HelpCellView.h"
 
 namespace kivari {
@@ -107,6 +111,18 @@ std::unique_ptr<FramedCell> buildCellLayer(const Expression& expression, AppStat
     }
     if (expression.as<Expression::Notes>() != nullptr) {
       return std::make_unique<NotesExpressionView>(std::move(dismiss));
+    }
+    if (const auto* timer = expression.as<Expression::Timer>()) {
+      return std::make_unique<TimerCellView>(timer->seconds, timer->label, std::move(dismiss), cellScheduler,
+                                             std::make_unique<EventSound>("complete"));
+    }
+    if (const auto* weather = expression.as<Expression::Weather>()) {
+      return std::make_unique<WeatherCellView>(weather->location, std::move(dismiss), cellScheduler,
+                                               systemRandomSource());
+    }
+    if (const auto* music = expression.as<Expression::Music>()) {
+      return std::make_unique<MusicCellView>(music->query, std::move(dismiss), cellScheduler,
+                                             systemRandomSource());
     }
     return headerOnlyCell(expression, std::move(dismiss));
   };

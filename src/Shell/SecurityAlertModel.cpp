@@ -4,7 +4,7 @@
 
 namespace kivari {
 
-SecurityAlertLoop::SecurityAlertLoop(Scheduler& scheduler, RandomSource random)
+SecurityAlertLoop::SecurityAlertLoop(Scheduler& scheduler, UniformRandom random)
     : scheduler_(scheduler), random_(random) {}
 
 SecurityAlertLoop::~SecurityAlertLoop() {

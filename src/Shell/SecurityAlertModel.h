@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Core/RandomSource.h"
+#include "Core/UniformRandom.h"
 #include "Core/Scheduler.h"
 
 #include <sigc++/signal.h>
@@ -20,7 +20,7 @@ class SecurityAlertLoop {
   static constexpr Scheduler::Duration kThreatTime{4000};
   static constexpr Scheduler::Duration kSecuredTime{2500};
 
-  SecurityAlertLoop(Scheduler& scheduler, RandomSource random);
+  SecurityAlertLoop(Scheduler& scheduler, UniformRandom random);
   ~SecurityAlertLoop();
   SecurityAlertLoop(const SecurityAlertLoop&) = delete;
   SecurityAlertLoop& operator=(const SecurityAlertLoop&) = delete;
@@ -43,7 +43,7 @@ class SecurityAlertLoop {
   void set(AlertPhase phase, bool glow);
 
   Scheduler& scheduler_;
-  RandomSource random_;
+  UniformRandom random_;
   Scheduler::Token token_ = 0;
   AlertPhase phase_ = AlertPhase::hidden;
   bool pulseGlow_ = false;

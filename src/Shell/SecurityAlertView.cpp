@@ -12,7 +12,7 @@ constexpr Scheduler::Duration kSlideTime{400};
 
 }  // namespace
 
-SecurityAlertView::SecurityAlertView(Scheduler& scheduler, RandomSource random)
+SecurityAlertView::SecurityAlertView(Scheduler& scheduler, UniformRandom random)
     : Gtk::Box(Gtk::Orientation::VERTICAL), loop_(scheduler, random), steps_(scheduler) {
   installOverlayStyle();
   readAsGroup(*this);

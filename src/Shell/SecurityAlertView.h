@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Core/RandomSource.h"
+#include "Core/UniformRandom.h"
 #include "Core/Scheduler.h"
 #include "Shell/SecurityAlertModel.h"
 
@@ -12,7 +12,7 @@ namespace kivari {
 // all: every click passes through to what lies beneath.
 class SecurityAlertView : public Gtk::Box {
  public:
-  explicit SecurityAlertView(Scheduler& scheduler, RandomSource random = RandomSource{});
+  explicit SecurityAlertView(Scheduler& scheduler, UniformRandom random = UniformRandom{});
   ~SecurityAlertView() override;
 
   const SecurityAlertLoop& loop() const { return loop_; }

@@ -14,7 +14,7 @@ const std::array<Rgba, 5>& palette() {
   return colors;
 }
 
-std::vector<SplashParticle> makeParticles(RandomSource& random) {
+std::vector<SplashParticle> makeParticles(UniformRandom& random) {
   std::vector<SplashParticle> particles(kParticleCount);
   for (auto& p : particles) {
     p.x = random.uniform(0.12, 0.88);

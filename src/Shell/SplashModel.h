@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Core/RandomSource.h"
+#include "Core/UniformRandom.h"
 #include "Core/Scheduler.h"
 #include "Shell/Palette.h"
 
@@ -42,7 +42,7 @@ inline constexpr Scheduler::Duration kHold{3000};
 inline constexpr Scheduler::Duration kFadeOut{1500};
 
 const std::array<Rgba, 5>& palette();
-std::vector<SplashParticle> makeParticles(RandomSource& random);
+std::vector<SplashParticle> makeParticles(UniformRandom& random);
 
 // How far a particle is faded in, at fraction p of its life (0 ... 1).
 double envelope(double p);

@@ -8,7 +8,7 @@
 
 namespace kivari {
 
-SplashView::SplashView(Scheduler& scheduler, std::function<void()> onComplete, RandomSource random)
+SplashView::SplashView(Scheduler& scheduler, std::function<void()> onComplete, UniformRandom random)
     : onComplete_(std::move(onComplete)),
       random_(random),
       startTime_(g_get_monotonic_time()),

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Core/RandomSource.h"
+#include "Core/UniformRandom.h"
 #include "Core/Scheduler.h"
 #include "Shell/SplashModel.h"
 
@@ -16,7 +16,7 @@ namespace kivari {
 // first shown. It draws on every frame until then and never after.
 class SplashView : public Gtk::Overlay {
  public:
-  SplashView(Scheduler& scheduler, std::function<void()> onComplete, RandomSource random = RandomSource{});
+  SplashView(Scheduler& scheduler, std::function<void()> onComplete, UniformRandom random = UniformRandom{});
   ~SplashView() override;
 
   bool isComplete() const { return timeline_.isComplete(); }
@@ -47,7 +47,7 @@ class SplashView : public Gtk::Overlay {
   void stopAnimating();
 
   std::function<void()> onComplete_;
-  RandomSource random_;
+  UniformRandom random_;
   std::vector<SplashParticle> particles_;
   gint64 startTime_ = 0;  // monotonic, microseconds
   Field field_{*this};

@@ -138,6 +138,39 @@ window.kivari text selection, window.kivari text selection:focus-within { backgr
 .ribbon-dot { min-width: 5px; min-height: 5px; border-radius: 999px; }
 
 /* ---- Cells (src/Cells) ---- */
+/* Timer, weather and music cells, and what simple cells share. */
+.cell-footer { font-size: 10px; color: rgba(255,255,255,0.25); }
+.cell-secondary { font-size: 13px; color: rgba(255,255,255,0.55); }
+.cell-button {
+  padding: 4px 14px; min-height: 0; border-radius: 6px; font-size: 13px; color: white;
+  background-image: none; background-color: rgba(255,255,255,0.10);
+  border: 1px solid rgba(255,255,255,0.14); box-shadow: none; text-shadow: none;
+}
+.cell-button:hover { background-color: rgba(255,255,255,0.16); }
+.timer-time { font-size: 48px; font-weight: 100; font-feature-settings: "tnum"; color: white; }
+.timer-done { font-size: 12px; color: rgb(48,209,88); }
+.weather-spinner { min-width: 24px; min-height: 24px; color: rgba(255,255,255,0.7); }
+.weather-emoji { font-size: 72px; font-family: "Noto Color Emoji", sans-serif; }
+.weather-temperature { font-size: 64px; font-weight: 100; color: white; }
+.weather-condition { font-size: 20px; color: rgba(255,255,255,0.55); }
+.weather-location { font-size: 12px; color: rgba(255,255,255,0.35); }
+.weather-stat-value { font-size: 14px; font-weight: 700; color: white; }
+.weather-stat-label { font-size: 10px; color: rgba(255,255,255,0.55); }
+.music-artwork { border-radius: 16px; }
+.music-artwork image { color: rgba(255,255,255,0.5); }
+.music-title { font-size: 14px; font-weight: 700; color: white; }
+.music-artist { font-size: 12px; color: rgba(255,255,255,0.55); }
+.music-position trough, .music-position progress { min-height: 4px; border-radius: 999px; border: none; box-shadow: none; }
+.music-position trough { background-color: rgba(255,255,255,0.1); }
+.music-position progress { background-image: none; background-color: rgb(255,55,95); margin: 0; min-width: 0; }
+.music-time { font-size: 10px; color: rgba(255,255,255,0.55); }
+.music-button {
+  background: none; border: none; box-shadow: none; padding: 0; min-width: 0; min-height: 0;
+  color: white; -gtk-icon-shadow: none;
+}
+.music-button:hover { color: rgba(255,255,255,0.8); }
+.music-skip image { -gtk-icon-size: 20px; }
+
 .browser-toolbar { padding: 8px 12px; background-color: rgba(255,255,255,0.07); }
 .browser-toolbar button {
   padding: 2px; min-width: 0; min-height: 0; background: none; border: none; box-shadow: none;

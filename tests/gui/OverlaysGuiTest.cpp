@@ -96,7 +96,7 @@ TEST(OverlaysGuiTest, AClickThroughTheBannerReachesTheWidgetUnderIt) {
   int clicks = 0;
   under.signal_clicked().connect([&] { ++clicks; });
   root.set_child(under);
-  SecurityAlertView banner(scheduler, RandomSource(3));
+  SecurityAlertView banner(scheduler, UniformRandom(3));
   root.add_overlay(banner);
   window->set_child(root);
   window->present();

@@ -9,10 +9,10 @@ namespace kivari {
 
 // Uniform draws for the desktop's random staging (splash particles, banner
 // waits). Seeded from the system unless a test gives a seed.
-class RandomSource {
+class UniformRandom {
  public:
-  RandomSource() : engine_(std::random_device{}()) {}
-  explicit RandomSource(std::uint32_t seed) : engine_(seed) {}
+  UniformRandom() : engine_(std::random_device{}()) {}
+  explicit UniformRandom(std::uint32_t seed) : engine_(seed) {}
 
   // A value in lo ... hi.
   double uniform(double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(engine_); }
