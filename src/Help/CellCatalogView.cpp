@@ -46,9 +46,10 @@ CellCatalogView::CellCatalogView(std::function<void(const std::string&)> onSelec
   set_halign(Gtk::Align::CENTER);
   set_valign(Gtk::Align::CENTER);
   set_overflow(Gtk::Overflow::HIDDEN);
-  panel_.add_css_class("catalog-panel");
-  panel_.set_overflow(Gtk::Overflow::HIDDEN);
-  panel_.set_parent(*this);
+  surface_.add_css_class("catalog-panel");
+  surface_.set_overflow(Gtk::Overflow::HIDDEN);
+  surface_.setChild(panel_);
+  surface_.set_parent(*this);
 
   panel_.append(*header());
   panel_.append(*Gtk::make_managed<Gtk::Separator>());
@@ -69,7 +70,7 @@ CellCatalogView::CellCatalogView(std::function<void(const std::string&)> onSelec
   panel_.append(*scroller);
 }
 
-CellCatalogView::~CellCatalogView() { panel_.unparent(); }
+CellCatalogView::~CellCatalogView() { surface_.unparent(); }
 
 Gtk::Widget* CellCatalogView::header() {
   auto* row = Gtk::make_managed<Gtk::Box>(Gtk::Orientation::HORIZONTAL, 10);
@@ -171,9 +172,9 @@ void CellCatalogView::measure_vfunc(Gtk::Orientation orientation, int, int& mini
 void CellCatalogView::size_allocate_vfunc(int width, int height, int baseline) {
   // Always the card's own size, centred in what it is given.
   int ignoredMin = 0, ignoredNat = 0, b1 = 0, b2 = 0;
-  panel_.measure(Gtk::Orientation::HORIZONTAL, -1, ignoredMin, ignoredNat, b1, b2);
-  panel_.measure(Gtk::Orientation::VERTICAL, kWidth, ignoredMin, ignoredNat, b1, b2);
-  panel_.size_allocate(Gtk::Allocation((width - kWidth) / 2, (height - kHeight) / 2, kWidth, kHeight), baseline);
+  surface_.measure(Gtk::Orientation::HORIZONTAL, -1, ignoredMin, ignoredNat, b1, b2);
+  surface_.measure(Gtk::Orientation::VERTICAL, kWidth, ignoredMin, ignoredNat, b1, b2);
+  surface_.size_allocate(Gtk::Allocation((width - kWidth) / 2, (height - kHeight) / 2, kWidth, kHeight), baseline);
 }
 
 }  // namespace kivari

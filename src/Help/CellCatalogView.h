@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Shell/Widgets.h"
+
 #include <gtkmm.h>
 
 #include <functional>
@@ -19,6 +21,9 @@ class CellCatalogView : public Gtk::Widget {
   CellCatalogView(std::function<void(const std::string&)> onSelectPrompt, std::function<void()> onDismiss);
   ~CellCatalogView() override;
 
+  // What lies behind the card, back to front, seen blurred through it.
+  void setBackdrop(const std::vector<Gtk::Widget*>& widgets) { surface_.setBackdrop(widgets); }
+
   Gtk::Button& closeButton() { return close_; }
   // One button per entry, in table order.
   const std::vector<Gtk::Button*>& entryButtons() const { return entries_; }
@@ -37,6 +42,8 @@ class CellCatalogView : public Gtk::Widget {
   std::function<void(const std::string&)> onSelectPrompt_;
   std::function<void()> onDismiss_;
   Gtk::Box panel_{Gtk::Orientation::VERTICAL, 0};
+  // After the panel it holds, so that it lets the panel go first.
+  FrostedSurface surface_{18};
   Gtk::Button close_;
   std::vector<Gtk::Button*> entries_;
 };

@@ -51,7 +51,7 @@ const char* kStyle = R"CSS(
 .catalog-layer.away { opacity: 0; }
 .catalog-scrim { background-color: rgba(0,0,0,0.3); }
 .catalog-panel {
-  border-radius: 18px; background-color: rgba(28,28,38,0.95);
+  border-radius: 18px;
   box-shadow: inset 0 0 0 1px rgba(255,255,255,0.1), 0 10px 30px rgba(0,0,0,0.5);
 }
 .catalog-panel separator { background-color: rgba(255,255,255,0.1); min-height: 1px; }

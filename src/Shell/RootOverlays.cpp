@@ -111,6 +111,12 @@ void RootOverlays::showCatalog(bool show) {
         state_.submit();
       },
       [this] { state_.setShowCatalog(false); });
+  // Seen blurred through the card: the desktop and its layers.
+  std::vector<Gtk::Widget*> backdrop;
+  for (Gtk::Widget* w = root_.get_first_child(); w != nullptr && w != &banner_; w = w->get_next_sibling()) {
+    backdrop.push_back(w);
+  }
+  layer.panel->setBackdrop(backdrop);
   layer.layer.add_overlay(*layer.panel);
   // Above the banner, below the splash.
   if (splash_) {
