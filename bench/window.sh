@@ -63,8 +63,9 @@ session() {
   waitForWindow
   sleep 2
   cpu 8
-  # The prompt sits in the middle, 45 % down the window.
-  xdotool mousemove $((width / 2)) $((height * 45 / 100)) click 1
+  # The prompt sits in the middle, 45 % down the window. It has the focus
+  # from the start; a key in it starts its cursor blink afresh.
+  xdotool mousemove $((width / 2)) $((height * 45 / 100)) click 1 key End
   sleep 1; cpu 8
   sleep 2; cpu 10
   xdotool type --delay 20 "take a note"; xdotool key Return
@@ -99,9 +100,9 @@ case "$what" in
     session gl >"$runtime/gl"
     mapfile -t cairo <"$runtime/cairo"
     mapfile -t gl <"$runtime/gl"
-    printf "Kivari process at %dx%d, CPU as a share of one core, resident memory in MB\n\n" "$width" "$height"
+    printf "Kivari process at %dx%d (a web cell's WebKit processes not counted): CPU as a share of one core,\nresident memory in MB\n\n" "$width" "$height"
     printf "| %-44s | %8s | %6s | %8s | %6s |\n" "moment" "cairo" "MB" "GL" "MB"
-    printf "|%s|%s|%s|%s|%s|\n" "$(printf -- '-%.0s' {1..46})" "----------:" "-------:" "----------:" "-------:"
+    printf "|%s|%s|%s|%s|%s|\n" "$(printf -- '-%.0s' {1..46})" "---------:" "-------:" "---------:" "-------:"
     for i in "${!moments[@]}"; do
       read -r cc cm <<<"${cairo[$i]:-- -}"
       read -r gc gm <<<"${gl[$i]:-- -}"
