@@ -1,3 +1,4 @@
+#include "Help/HelpResponse.h"
 #include "Intent/IntentClassifier.h"
 #include "Intent/Suggestions.h"
 
@@ -58,8 +59,36 @@ void BM_ClassifyOne(benchmark::State& state, const std::string& text) {
   for (auto _ : state) benchmark::DoNotOptimize(classify(text, emptyRegistry()));
 }
 
+// Help questions at the edges of the knowledge base's rules, hits and misses.
+const std::vector<std::string> kHelpQuestions = {
+    "How do I turn up the volume?", "how does this work", "How does this OS work?", "show my calendar",
+    "what's the weather", "Can I play chess?", "How do I play music?", "how do i listen to music",
+    "How do I email a presentation?", "how do i schedule a meeting", "where is my document",
+    "where is the weather", "Is my data safe?", "Thanks", "Thank You", "thanks!", " thanks", "how are you",
+    "  how are you", "How can I mute?", "HELP", "",
+};
+
+// Per question; the median over repetitions is the figure to read.
+void BM_HelpFind(benchmark::State& state) {
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(kivari::HelpResponse::find(kHelpQuestions[i]));
+    i = (i + 1) % kHelpQuestions.size();
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+// A pasted megabyte: the line must still be understood (or not) within 50 ms.
+void BM_ClassifyMegabyte(benchmark::State& state) {
+  std::string line;
+  for (int i = 0; line.size() < (1u << 20); ++i) line += "play some jazz w" + std::to_string(i) + " ";
+  for (auto _ : state) benchmark::DoNotOptimize(classify(line, emptyRegistry()));
+}
+
 BENCHMARK(BM_ClassifySuggestions);
+BENCHMARK(BM_ClassifyMegabyte)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ClassifyFallThrough);
+BENCHMARK(BM_HelpFind)->Repetitions(9)->ReportAggregatesOnly(true);
 
 const bool kRegistered = [] {
   for (const auto* list : {&kSuggestionExamples, &kFallThrough}) {

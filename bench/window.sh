@@ -6,6 +6,15 @@
 #                                                  cairo and the GL renderer side by side
 #   bench/window.sh cells [build-dir] [cycles]     a browser cell's first paint of a local page, and
 #                                                  memory and WebKit processes after open-and-dissolve cycles
+#   bench/window.sh help [build-dir] [runs]        a help question to the help cell's first frame
+#   bench/window.sh game [build-dir] [cycles]      a game cell from Allow to its panel and page, and memory
+#                                                  and WebKit processes after cycles that reached the page
+#   bench/window.sh personal-cells [build-dir]     composer, reminder, calendar and notes: Allow to first
+#                                                  frame, and memory over 100 open-and-dissolve cycles
+#   bench/window.sh timed-cells [build-dir] [cycles] [seconds]
+#                                                  timer, weather and music cells on the cairo renderer:
+#                                                  Allow to first frame, idle CPU with a running timer and
+#                                                  playing music, memory over open-and-dissolve cycles
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 what="${1:-startup}"
@@ -112,5 +121,21 @@ case "$what" in
   cells)
     "$build/bench/kivari_cells_bench" "${3:-50}" 2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
     ;;
-  *) echo "usage: $0 startup|moments|cells [build-dir] [runs|cycles]" >&2; exit 2 ;;
+  help)
+    "$build/bench/kivari_help_bench" "${3:-20}" 2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
+    ;;
+  game)
+    "$build/bench/kivari_game_bench" "${3:-20}" 2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
+    ;;
+  personal-cells)
+    "$build/bench/kivari_personal_cells_bench" 2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
+    ;;
+  timed-cells)
+    for measure in "frames" "idle-timer ${4:-30}" "idle-music ${4:-30}" "memory ${3:-100}"; do
+      # shellcheck disable=SC2086
+      GSK_RENDERER=cairo "$build/bench/kivari_timed_cells_bench" $measure \
+        2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
+    done
+    ;;
+  *) echo "usage: $0 startup|moments|cells|help|game|personal-cells|timed-cells [build-dir] [runs|cycles]" >&2; exit 2 ;;
 esac

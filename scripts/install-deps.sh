@@ -10,8 +10,12 @@ packages=(
   libgtkmm-4.0-dev libglibmm-2.68-dev libsigc++-3.0-dev libwebkitgtk-6.0-dev libsoup-3.0-dev
   libsodium-dev nlohmann-json3-dev libicu-dev
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  # the timer's event sound, and colour emoji for the game board and the weather
+  libgsound-dev libasound2-dev sound-theme-freedesktop fonts-noto-color-emoji
   # tests and benchmarks
-  libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick
+  libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick nodejs
+  # the accessibility bus the GUI tests read the window through
+  dbus-daemon at-spi2-core
 )
 
 missing=()

@@ -284,6 +284,30 @@ TEST_F(AppStateTest, ModelSystemActionOrNoAnswer) {
   EXPECT_FALSE(state->isThinking());
 }
 
+TEST_F(AppStateTest, ALateAnswerNeverReplacesACellOpenedAfterItsRequest) {
+  resolver->available = true;
+  submit("asked at the prompt", ClassifiedIntent{});
+  state->allow(Expression::notes());  // opened meanwhile
+  submit("asked under the cell", ClassifiedIntent{});
+  const auto before = state->statusMessages().size();
+
+  resolver->answerNext(expressionIntent(Expression::timer(60, "")));
+  EXPECT_EQ(state->mode(), AppMode::expressing(Expression::notes()));
+  EXPECT_FALSE(state->isThinking());
+  EXPECT_EQ(state->statusMessages().size(), before);
+
+  // One typed under the open cell replaces it, as a typed request would.
+  resolver->answerNext(expressionIntent(Expression::weather("Oslo")));
+  EXPECT_EQ(state->mode(), AppMode::capabilityPrompt(Expression::weather("Oslo")));
+
+  // Once no cell is open, an answer is applied as it comes.
+  submit("asked before the cell", ClassifiedIntent{});
+  state->allow(Expression::notes());
+  state->dissolve();
+  resolver->answerNext(expressionIntent(Expression::timer(60, "")));
+  EXPECT_EQ(state->mode(), AppMode::capabilityPrompt(Expression::timer(60, "")));
+}
+
 TEST_F(AppStateTest, LateModelAnswerAfterTheStateIsGoneIsDropped) {
   resolver->available = true;
   submit("slow", ClassifiedIntent{});

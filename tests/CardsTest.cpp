@@ -97,15 +97,19 @@ TEST(CellMembrane, BreathSwingsEverySixSeconds) {
 }
 
 TEST(KeyAction, WindowKeysPerState) {
-  EXPECT_EQ(keyAction(Key::escape, false, true, false), KeyAction::dissolve);
-  EXPECT_EQ(keyAction(Key::escape, true, true, false), KeyAction::dissolve);
-  EXPECT_EQ(keyAction(Key::escape, false, false, false), KeyAction::none);
-  EXPECT_EQ(keyAction(Key::escape, false, false, true), KeyAction::none);  // plain Esc on the card
-  EXPECT_EQ(keyAction(Key::escape, true, false, true), KeyAction::deny);
-  EXPECT_EQ(keyAction(Key::enter, false, false, true), KeyAction::allow);
-  EXPECT_EQ(keyAction(Key::enter, false, false, true), KeyAction::allow);
-  EXPECT_EQ(keyAction(Key::enter, false, false, false), KeyAction::none);
-  EXPECT_EQ(keyAction(Key::other, false, true, true), KeyAction::none);
+  const WindowKeyState prompt{}, cell{true, false, false}, card{false, true, false},
+      cardOnDeny{false, true, true};
+  EXPECT_EQ(keyAction(Key::escape, false, cell), KeyAction::dissolve);
+  EXPECT_EQ(keyAction(Key::escape, true, cell), KeyAction::dissolve);
+  EXPECT_EQ(keyAction(Key::escape, false, prompt), KeyAction::none);
+  EXPECT_EQ(keyAction(Key::escape, false, card), KeyAction::none);  // plain Esc on the card
+  EXPECT_EQ(keyAction(Key::escape, true, card), KeyAction::deny);
+  EXPECT_EQ(keyAction(Key::escape, true, cardOnDeny), KeyAction::deny);
+  EXPECT_EQ(keyAction(Key::enter, false, card), KeyAction::allow);
+  EXPECT_EQ(keyAction(Key::enter, false, cardOnDeny), KeyAction::deny);  // never grants on Deny
+  EXPECT_EQ(keyAction(Key::enter, true, card), KeyAction::none);
+  EXPECT_EQ(keyAction(Key::enter, false, prompt), KeyAction::none);
+  EXPECT_EQ(keyAction(Key::other, false, WindowKeyState{true, true, true}), KeyAction::none);
 }
 
 }  // namespace

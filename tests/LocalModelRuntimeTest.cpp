@@ -43,11 +43,10 @@ class FakeRuntimeServer {
     std::lock_guard lock(mutex_);
     chatReplies_.push_back(std::move(response));
   }
-  void queueContent(const std::string& content) {
-    queueChat(
-        {200,
-         Json{{"message", {{"role", "assistant"}, {"content", content}}}, {"done", true}}.dump()});
+  static std::string chatBody(const std::string& content) {
+    return Json{{"message", {{"role", "assistant"}, {"content", content}}}, {"done", true}}.dump();
   }
+  void queueContent(const std::string& content) { queueChat({200, chatBody(content)}); }
   std::vector<Json> chatRequests() const {
     std::lock_guard lock(mutex_);
     return chatRequests_;
@@ -209,6 +208,43 @@ TEST_F(LocalModelRuntimeSessionTest, OnlyReadableAnswersJoinTheTranscript) {
     ASSERT_EQ(messages.size(), 4u) << i;
     EXPECT_EQ(Json(messages.begin(), messages.begin() + 3), afterFirst) << i;
   }
+}
+
+TEST_F(LocalModelRuntimeSessionTest, AReplyPastTheLimitIsNoAnswerAndIsNotKept) {
+  const std::string notes = R"({"category":"notes"})";
+  const std::size_t room = LocalModelRuntime::kMaxAnswerBytes - FakeRuntimeServer::chatBody(notes).size();
+  server.queueContent(notes + std::string(room + 1, ' '));
+  EXPECT_FALSE(ask("one byte too many"));
+  server.queueContent(notes + std::string(room, ' '));
+  EXPECT_TRUE(ask("just fits"));
+  server.queueContent(notes);
+  ASSERT_TRUE(ask("next"));
+
+  // The answer that fit is too large to be kept; nothing of either is sent on.
+  const Json messages = server.chatRequests().at(2).at("messages");
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[1].at("content"), "next");
+}
+
+TEST_F(LocalModelRuntimeSessionTest, TheTranscriptSentOnKeepsTheLatestExchangesWithinItsBound) {
+  const std::string notes = R"({"category":"notes"})";
+  // Each exchange takes a little over a third of the bound: two fit, three do not.
+  const std::string filler(LocalModelRuntime::kMaxTranscriptBytes / 3, 'x');
+  for (const char* prompt : {"a", "b", "c", "d"}) {
+    server.queueContent(notes);
+    ASSERT_TRUE(ask(prompt + filler)) << prompt;
+  }
+  auto sent = [&](std::size_t request) {
+    std::vector<std::string> prompts;
+    const Json messages = server.chatRequests().at(request).at("messages");
+    for (const auto& message : messages) {
+      if (message.at("role") == "user") prompts.push_back(message.at("content").get<std::string>().substr(0, 1));
+    }
+    return prompts;
+  };
+  EXPECT_EQ(sent(1), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(sent(2), (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_EQ(sent(3), (std::vector<std::string>{"b", "c", "d"}));
 }
 
 TEST_F(LocalModelRuntimeSessionTest, RuntimeGoneMidRunGivesNone) {

@@ -5,6 +5,8 @@
 #include <nlohmann/json.hpp>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace kivari {
 namespace {
 
@@ -97,6 +99,22 @@ TEST(ManifestRegistry, SkipsWhatDoesNotDecodeAndUnsafeIds) {
   // A manifest that was never loaded still cannot lead outside Expressions.
   auto escaping = testing::sampleManifest("..");
   EXPECT_EQ(registry.expressionBaseURL(escaping), root.path());
+}
+
+TEST(ManifestRegistry, UnreadableFilesAreSkippedAndNothingPastTheLimitIsKept) {
+  TempFolder root;
+  root.write("Expressions/good/manifest.json", manifestJson("good"));
+  std::filesystem::create_directories(root.path() / "Expressions/failing");
+  std::filesystem::create_symlink("/proc/self/mem", root.path() / "Expressions/failing/manifest.json");
+  std::string edge = manifestJson("edge");
+  root.write("Expressions/edge/manifest.json", edge + std::string(ManifestRegistry::kMaxManifestBytes - edge.size(), ' '));
+  root.write("Expressions/over/manifest.json", edge + std::string(ManifestRegistry::kMaxManifestBytes - edge.size() + 1, ' '));
+
+  const ManifestRegistry registry(root.path());
+  std::vector<std::string> ids;
+  for (const auto& m : registry.manifests()) ids.push_back(m.id);
+  std::sort(ids.begin(), ids.end());
+  EXPECT_EQ(ids, (std::vector<std::string>{"edge", "good"}));
 }
 
 TEST(ManifestRegistry, UnsignedManifestsLoadLikeSignedOnes) {

@@ -51,7 +51,7 @@ TEST(SystemControlMatch, OrderAndWholeWords) {
       {"(sleep)", A::sleep}, {"un-mute", A::mute}, {"sleep_now", A::sleep},
       {"\u00absleep\u00bb", A::sleep}, {"mute\u2014now", A::mute},
       // Blanks and invalid bytes.
-      {"  \tvolume up \n", A::volumeUp},
+      {"  \tvolume up \n", A::volumeUp}, {"  Volume Up  ", A::volumeUp}, {"UNMUTE", A::unmute},
       {"\xff" "mute\xfe", A::mute}, {"\xc3" "sleep", A::sleep},
       {"", nullopt}, {" \u00a0\n", nullopt}, {"turn up the volume", nullopt},
       {"lock my computer", nullopt}, {"volumeup", nullopt},

@@ -11,6 +11,8 @@ namespace {
 Gtk::Image* symbol(std::string_view name) {
   auto* image = Gtk::make_managed<Gtk::Image>();
   image->set_from_icon_name(iconNameForSymbol(name));
+  // The buttons carry the names; their pictures are decoration.
+  gtk_accessible_update_state(GTK_ACCESSIBLE(image->gobj()), GTK_ACCESSIBLE_STATE_HIDDEN, TRUE, -1);
   return image;
 }
 
@@ -63,6 +65,11 @@ BrowserExpressionView::~BrowserExpressionView() {
   web_.reset();  // stopped, blanked and released with its context
 }
 
+void BrowserExpressionView::cellDissolving() {
+  port_.reset();
+  web_->end();
+}
+
 void BrowserExpressionView::buildToolbar() {
   toolbar_.add_css_class("browser-toolbar");
 
@@ -81,6 +88,7 @@ void BrowserExpressionView::buildToolbar() {
   forward_.signal_clicked().connect([this] { state_.goForward(); });
 
   address_.set_placeholder_text("URL");
+  label(address_, "Address");
   address_.add_css_class("browser-address");
   address_.set_hexpand(true);
   address_.set_valign(Gtk::Align::CENTER);

@@ -2,6 +2,7 @@
 
 #include "Cells/BrowserState.h"
 #include "Cells/CellWebView.h"
+#include "Cells/DissolvingCell.h"
 #include "Core/Url.h"
 
 #include <gtkmm.h>
@@ -13,7 +14,7 @@ namespace kivari {
 
 // The browser cell: its own toolbar (back, forward, address, close) over one
 // web view whose website data lives only in memory and goes with the cell.
-class BrowserExpressionView : public Gtk::Box {
+class BrowserExpressionView : public Gtk::Box, public DissolvingCell {
  public:
   BrowserExpressionView(const Url& initialURL, std::function<void()> onDismiss);
   ~BrowserExpressionView() override;
@@ -24,6 +25,10 @@ class BrowserExpressionView : public Gtk::Box {
   Gtk::Entry& addressField() { return address_; }
   Gtk::Button& closeButton() { return close_; }
   WebKitWebView* webView() const { return web_->view(); }
+
+  // Ends the page at once; the empty view and the toolbar, which no longer
+  // loads anything, stay for the fade-out.
+  void cellDissolving() override;
 
  private:
   class Port;

@@ -21,15 +21,16 @@ class CellWebView {
   WebKitWebView* view() const { return view_; }
   GtkWidget* widget() const { return GTK_WIDGET(view_); }
 
-  // Stops the page and gives it an empty document, so that nothing of it
-  // keeps running while the view is released. Later calls do nothing.
-  void dismantle();
+  // Ends the page, whatever it is doing: its web process is killed at once,
+  // and it has no service or shared workers that could outlive it. The view
+  // stays, empty, for the cell's fade-out. Later calls do nothing.
+  void end();
 
  private:
   WebKitWebContext* context_ = nullptr;
   WebKitNetworkSession* session_ = nullptr;
   WebKitWebView* view_ = nullptr;
-  bool dismantled_ = false;
+  bool ended_ = false;
 };
 
 }  // namespace kivari

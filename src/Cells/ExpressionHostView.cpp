@@ -10,9 +10,11 @@ namespace kivari {
 
 namespace fs = std::filesystem;
 
-// The folder a cell's page may read; none until an entry has been found.
+// What a cell's page may read: nothing until an entry has been found, then
+// its folder, or in it only the entry file.
 struct ExpressionHostView::CellFiles {
   std::optional<fs::path> folder;
+  std::optional<fs::path> onlyFile;
 };
 
 namespace {
@@ -30,7 +32,8 @@ void finishNotFound(WebKitURISchemeRequest* request) {
 
 }  // namespace
 
-// Serves only regular files whose real path lies inside the cell's folder.
+// Serves only regular files whose real path lies inside the cell's folder,
+// and there only the entry file when the folder is not the cell's own.
 void ExpressionHostView::serveCellFile(WebKitURISchemeRequest* request, gpointer data) {
   const auto* files = static_cast<const CellFiles*>(data);
   const char* addressPath = webkit_uri_scheme_request_get_path(request);
@@ -41,7 +44,7 @@ void ExpressionHostView::serveCellFile(WebKitURISchemeRequest* request, gpointer
     }
   }
   std::error_code ec;
-  if (!file || !fs::is_regular_file(*file, ec)) {
+  if (!file || (files->onlyFile && *file != *files->onlyFile) || !fs::is_regular_file(*file, ec)) {
     finishNotFound(request);
     return;
   }
@@ -74,12 +77,16 @@ ExpressionHostView::ExpressionHostView(const ExpressionManifest& manifest, const
   loadExpression();
 }
 
-// The web view is stopped, blanked and released with its context.
+// The page is ended and the web view released with its context.
 ExpressionHostView::~ExpressionHostView() = default;
 
 void ExpressionHostView::loadExpression() {
   const auto entry = resolveEntrypoint(manifest_, registry_);
   if (!entry) return;
+  if (!entry->wholeFolder) {
+    files_->onlyFile = confinedPath(entry->folder, entry->path);
+    if (!files_->onlyFile) return;
+  }
   files_->folder = entry->folder;
   webkit_web_view_load_uri(web_->view(), cellAddress(manifest_.id, entry->path).c_str());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Cells/CellWebView.h"
+#include "Cells/DissolvingCell.h"
 #include "Manifests/ExpressionManifest.h"
 #include "Manifests/ManifestRegistry.h"
 
@@ -14,12 +15,15 @@ namespace kivari {
 // own, that shows the cell's entry page. The page reads its own folder through
 // the kivari-cell scheme and nothing else of the disk; it has no way to call
 // into the application.
-class ExpressionHostView : public Gtk::Box {
+class ExpressionHostView : public Gtk::Box, public DissolvingCell {
  public:
   ExpressionHostView(const ExpressionManifest& manifest, const ManifestRegistry& registry);
   ~ExpressionHostView() override;
 
   WebKitWebView* webView() const { return web_->view(); }
+
+  // Ends the page at once; the empty view stays for the fade-out.
+  void cellDissolving() override { web_->end(); }
 
  private:
   struct CellFiles;

@@ -84,26 +84,34 @@ std::optional<CellEntry> resolveEntrypoint(const std::optional<fs::path>& manife
   const auto parts = safeParts(entrypoint);
   if (!parts) return std::nullopt;
   if (manifestFolder) {
-    if (const auto folder = canonicalFolder(*manifestFolder); folder && occupied(*folder, *parts)) {
-      // Anything inside will do, a folder too; what is served is decided per file.
-      if (!confinedIn(*folder, *parts)) return std::nullopt;
-      return CellEntry{*folder, joined(*parts)};
+    if (const auto folder = canonicalFolder(*manifestFolder)) {
+      // Only a folder inside Expressions, wherever links lead, is a cell's own.
+      const auto expressions =
+          resourceRoot ? canonicalFolder(*resourceRoot / "Expressions") : std::nullopt;
+      if (!expressions || *folder == *expressions || !isWithin(*expressions, *folder)) return std::nullopt;
+      if (occupied(*folder, *parts)) {
+        // Anything inside will do, a folder too; what is served is decided per file.
+        if (!confinedIn(*folder, *parts)) return std::nullopt;
+        return CellEntry{*folder, joined(*parts)};
+      }
     }
   }
   if (!resourceRoot) return std::nullopt;
   const auto root = canonicalFolder(*resourceRoot);
   if (!root || !confinedIn(*root, *parts)) return std::nullopt;
-  // The page reads only the folder that holds the file.
   const std::vector<std::string> folderParts(parts->begin(), parts->end() - 1);
   const auto folder = folderParts.empty() ? root : confinedIn(*root, folderParts);
   if (!folder) return std::nullopt;
-  return CellEntry{*folder, parts->back()};
+  return CellEntry{*folder, parts->back(), false};
 }
 
 std::optional<CellEntry> resolveEntrypoint(const ExpressionManifest& manifest,
                                            const ManifestRegistry& registry) {
-  return resolveEntrypoint(registry.expressionBaseURL(manifest), registry.resourceFolder(),
-                           manifest.surface.entrypoint);
+  // The registry answers the resource root itself for a manifest without a
+  // folder of its own; that is no folder for its page to read.
+  auto own = registry.expressionBaseURL(manifest);
+  if (own == registry.resourceFolder()) own.reset();
+  return resolveEntrypoint(own, registry.resourceFolder(), manifest.surface.entrypoint);
 }
 
 std::string cellAddress(std::string_view host, std::string_view path) {

@@ -10,10 +10,12 @@
 
 namespace kivari {
 
-// A manifest cell's entry file and the one folder its page may read from.
+// A manifest cell's entry file and what its page may read: the whole folder
+// when it is the manifest's own, else the entry file alone.
 struct CellEntry {
   std::filesystem::path folder;  // canonical
   std::string path;              // inside `folder`, '/'-separated, no "." or ".." parts
+  bool wholeFolder = true;
   bool operator==(const CellEntry&) const = default;
 };
 
@@ -26,10 +28,12 @@ inline constexpr const char* kCellScheme = "kivari-cell";
 std::optional<std::filesystem::path> confinedPath(const std::filesystem::path& folder,
                                                   std::string_view relative);
 
-// Looks for the entry in the manifest's folder and, when nothing sits there,
-// at the resource root, where the page may read only the folder that holds
-// the file. None when neither has it, or when what sits at the path leads out
-// of its folder: such an entry is refused, not looked up elsewhere.
+// Looks for the entry in the manifest's own folder and, when nothing sits
+// there, at the resource root, where the page may read the entry file alone.
+// None when neither has it, when what sits at the path leads out of its
+// folder, or when the manifest's folder resolves to anywhere but inside the
+// resource root's Expressions folder: such a cell is refused, not looked up
+// elsewhere.
 std::optional<CellEntry> resolveEntrypoint(const std::optional<std::filesystem::path>& manifestFolder,
                                            const std::optional<std::filesystem::path>& resourceRoot,
                                            std::string_view entrypoint);

@@ -51,6 +51,7 @@ void AppState::post(std::string text, Type type) {
 void AppState::setMode(AppMode mode) {
   if (mode == mode_) return;
   mode_ = std::move(mode);
+  if (mode_.isExpressing()) ++cellsOpened_;
   modeChanged_.emit();
 }
 
@@ -96,14 +97,18 @@ void AppState::startModelTask(const std::string& request) {
   std::weak_ptr<bool> alive = alive_;
   // Hold the resolver for the call: it outlives the request even if swapped.
   std::shared_ptr<IntentModelResolver> resolver = services_.modelResolver;
-  resolver->resolve(request, [this, alive](std::optional<ClassifiedIntent> answer) {
+  resolver->resolve(request, [this, alive, opened = cellsOpened_](std::optional<ClassifiedIntent> answer) {
     if (alive.expired()) return;
-    handleModelAnswer(answer);
+    handleModelAnswer(answer, opened);
   });
 }
 
-void AppState::handleModelAnswer(const std::optional<ClassifiedIntent>& answer) {
+void AppState::handleModelAnswer(const std::optional<ClassifiedIntent>& answer,
+                                 unsigned cellsOpenedAtRequest) {
   setThinking(false);
+  // A cell opened after the request is what the user turned to meanwhile: a
+  // late answer must not replace it, and what was typed there with it.
+  if (mode_.isExpressing() && cellsOpened_ != cellsOpenedAtRequest) return;
   if (!answer) {
     showHelp();
   } else if (answer->systemControl) {

@@ -17,7 +17,7 @@ ClassifiedIntent classify(std::string_view text, const ManifestRegistry& registr
   if (auto colloquial = matchColloquial(lower)) return std::move(*colloquial);
   // Looked for anywhere in the text, so a system phrase inside a longer
   // request wins over every cell.
-  if (auto action = SystemControl::match(lower)) return ClassifiedIntent::withAction(*action);
+  if (auto action = SystemControl::matchLowercased(lower)) return ClassifiedIntent::withAction(*action);
   // Before addresses: "open google docs" is a document, not a web site.
   if (auto category = matchProductivityIntent(lower)) return ClassifiedIntent::withCategory(*category);
   // The address keeps the case it was typed in.

@@ -5,6 +5,8 @@
 #include <gio/gio.h>
 #include <libsoup/soup.h>
 
+#include <algorithm>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <utility>
@@ -128,35 +130,101 @@ GSource* attachTimer(GMainContext* context, std::chrono::milliseconds after,
   return timer;
 }
 
-struct ChatCall {
-  std::shared_ptr<Json> transcript;
-  std::string prompt;
-  LanguageModelSession::Reply reply;
-  SoupMessage* message;
+// The instructions, then the latest prompts with their answers, within
+// kMaxTranscriptBytes; only readable answers join it.
+class Transcript {
+ public:
+  explicit Transcript(std::string instructions) : instructions_(std::move(instructions)) {}
+
+  void add(std::string prompt, std::string answer) {
+    bytes_ += prompt.size() + answer.size();
+    exchanges_.push_back({std::move(prompt), std::move(answer)});
+    while (bytes_ > LocalModelRuntime::kMaxTranscriptBytes && !exchanges_.empty()) {
+      bytes_ -= exchanges_.front().prompt.size() + exchanges_.front().answer.size();
+      exchanges_.pop_front();
+    }
+  }
+
+  // The chat messages for a new prompt.
+  Json messages(const std::string& prompt) const {
+    Json messages = Json::array({{{"role", "system"}, {"content", instructions_}}});
+    for (const auto& exchange : exchanges_) {
+      messages.push_back({{"role", "user"}, {"content", exchange.prompt}});
+      messages.push_back({{"role", "assistant"}, {"content", exchange.answer}});
+    }
+    messages.push_back({{"role", "user"}, {"content", prompt}});
+    return messages;
+  }
+
+ private:
+  struct Exchange {
+    std::string prompt;
+    std::string answer;
+  };
+  std::string instructions_;
+  std::deque<Exchange> exchanges_;
+  std::size_t bytes_ = 0;
 };
 
-void onChatRead(GObject* source, GAsyncResult* result, gpointer data) {
-  std::unique_ptr<ChatCall> call(static_cast<ChatCall*>(data));
-  std::optional<ParsedIntent> parsed;
-  std::optional<std::string> content;
-  if (const auto body = finishRead(source, result, call->message)) content = chatContent(*body);
-  if (content) parsed = ParsedIntent::fromGeneratedContent(Json::parse(*content, nullptr, false));
-  g_object_unref(call->message);
-  if (parsed) {
-    // Only a readable answer joins the conversation.
-    call->transcript->push_back({{"role", "user"}, {"content", call->prompt}});
-    call->transcript->push_back({{"role", "assistant"}, {"content", *content}});
+// One request in flight: its reply body is read piece by piece, and given up
+// on once it passes kMaxAnswerBytes.
+struct ChatCall {
+  std::shared_ptr<Transcript> transcript;
+  std::string prompt;
+  LanguageModelSession::Reply reply;
+  SoupMessage* message = nullptr;
+  GInputStream* body = nullptr;
+  std::string received;
+
+  ~ChatCall() {
+    if (body) g_object_unref(body);
+    g_object_unref(message);
   }
-  call->reply(std::move(parsed));
+
+  void finish(bool complete) {
+    std::optional<ParsedIntent> parsed;
+    std::optional<std::string> content;
+    if (complete) content = chatContent(received);
+    if (content) parsed = ParsedIntent::fromGeneratedContent(Json::parse(*content, nullptr, false));
+    // Only a readable answer joins the conversation.
+    if (parsed) transcript->add(std::move(prompt), std::move(*content));
+    reply(std::move(parsed));
+  }
+};
+
+constexpr gsize kReadChunk = 64 * 1024;
+
+void onChatChunk(GObject* source, GAsyncResult* result, gpointer data) {
+  std::unique_ptr<ChatCall> call(static_cast<ChatCall*>(data));
+  GBytes* chunk = g_input_stream_read_bytes_finish(G_INPUT_STREAM(source), result, nullptr);
+  if (!chunk) return call->finish(false);
+  gsize size = 0;
+  const auto* bytes = static_cast<const char*>(g_bytes_get_data(chunk, &size));
+  const bool ended = size == 0;
+  const bool tooLarge = call->received.size() + size > LocalModelRuntime::kMaxAnswerBytes;
+  if (!ended && !tooLarge) call->received.append(bytes, size);
+  g_bytes_unref(chunk);
+  if (ended || tooLarge) return call->finish(ended);
+  const gsize wanted = std::min(kReadChunk, LocalModelRuntime::kMaxAnswerBytes + 1 - call->received.size());
+  GInputStream* body = call->body;
+  g_input_stream_read_bytes_async(body, wanted, G_PRIORITY_DEFAULT, nullptr, onChatChunk, call.release());
+}
+
+void onChatSent(GObject* source, GAsyncResult* result, gpointer data) {
+  std::unique_ptr<ChatCall> call(static_cast<ChatCall*>(data));
+  call->body = soup_session_send_finish(SOUP_SESSION(source), result, nullptr);
+  if (!call->body || !SOUP_STATUS_IS_SUCCESSFUL(soup_message_get_status(call->message))) {
+    return call->finish(false);
+  }
+  GInputStream* body = call->body;
+  g_input_stream_read_bytes_async(body, kReadChunk, G_PRIORITY_DEFAULT, nullptr, onChatChunk, call.release());
 }
 
 class RuntimeSession final : public LanguageModelSession {
  public:
   RuntimeSession(std::shared_ptr<LocalModelRuntime::Endpoint> endpoint,
                  const std::string& instructions)
-      : endpoint_(std::move(endpoint)),
-        transcript_(std::make_shared<Json>(
-            Json::array({{{"role", "system"}, {"content", instructions}}}))) {}
+      : endpoint_(std::move(endpoint)), transcript_(std::make_shared<Transcript>(instructions)) {}
 
   ~RuntimeSession() override {
     // Requests in flight hold their own reference and still reply.
@@ -174,11 +242,9 @@ class RuntimeSession final : public LanguageModelSession {
       return;
     }
 
-    Json messages = *transcript_;
-    messages.push_back({{"role", "user"}, {"content", prompt}});
     Json request = Json::object();
     request["model"] = model;
-    request["messages"] = std::move(messages);
+    request["messages"] = transcript_->messages(prompt);
     request["format"] = ParsedIntent::generationSchema();
     request["stream"] = false;
     const std::string text = request.dump(-1, ' ', false, Json::error_handler_t::replace);
@@ -187,14 +253,13 @@ class RuntimeSession final : public LanguageModelSession {
     g_bytes_unref(bytes);
 
     if (!session_) session_ = newDirectSession();
-    soup_session_send_and_read_async(session_, message, G_PRIORITY_DEFAULT, nullptr, onChatRead,
-                                     new ChatCall{transcript_, prompt, std::move(reply), message});
+    auto* call = new ChatCall{transcript_, prompt, std::move(reply), message, nullptr, {}};
+    soup_session_send_async(session_, message, G_PRIORITY_DEFAULT, nullptr, onChatSent, call);
   }
 
  private:
   std::shared_ptr<LocalModelRuntime::Endpoint> endpoint_;
-  // The instructions, then every prompt and its answer, as chat messages.
-  std::shared_ptr<Json> transcript_;
+  std::shared_ptr<Transcript> transcript_;
   SoupSession* session_ = nullptr;
 };
 

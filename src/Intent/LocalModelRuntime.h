@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -17,6 +18,11 @@ class LocalModelRuntime final : public LanguageModel {
   static constexpr std::uint16_t kDefaultPort = 11434;
   // How long the availability check may hold up its caller.
   static constexpr std::chrono::milliseconds kProbeLimit{150};
+  // A reply larger than this is no answer; no more than one byte past it is read.
+  static constexpr std::size_t kMaxAnswerBytes = 1u << 20;
+  // The earlier prompts and answers sent with a request stay within this many
+  // bytes: the oldest go first, so no answer can slow every later request.
+  static constexpr std::size_t kMaxTranscriptBytes = 64u << 10;
 
   explicit LocalModelRuntime(std::string host = "127.0.0.1", std::uint16_t port = kDefaultPort);
   ~LocalModelRuntime() override;

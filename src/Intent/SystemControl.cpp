@@ -239,7 +239,11 @@ bool occursAsWords(std::string_view text, std::string_view phrase) {
 
 }  // namespace
 
-std::optional<SystemControlAction> match(std::string_view lower) {
+std::optional<SystemControlAction> match(std::string_view text) {
+  return matchLowercased(kivari::text::lowercased(text));
+}
+
+std::optional<SystemControlAction> matchLowercased(std::string_view lower) {
   // Surrounding blanks need no trimming: they are word edges anyway.
   for (const auto& keyword : kKeywords) {
     if (occursAsWords(lower, keyword.phrase)) return keyword.action;

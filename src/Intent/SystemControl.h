@@ -40,8 +40,10 @@ std::string_view displayMessage(SystemControlAction action);
 
 namespace SystemControl {
 
-// `lower` is the trimmed, lower-cased request, as the classifier gives it.
-std::optional<SystemControlAction> match(std::string_view lower);
+// Case and surrounding blanks of `text` do not matter.
+std::optional<SystemControlAction> match(std::string_view text);
+// The same for text already lower-cased, as the classifier holds it.
+std::optional<SystemControlAction> matchLowercased(std::string_view lower);
 SystemActionResult execute(SystemControlAction action, CommandRunner& runner);
 
 }  // namespace SystemControl

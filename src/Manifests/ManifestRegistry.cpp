@@ -2,8 +2,11 @@
 
 #include "Manifests/ResourceLocator.h"
 
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <system_error>
 
 namespace kivari {
@@ -55,16 +58,44 @@ void ManifestRegistry::loadFromFlatBundle() {
   loadFile(*resourceFolder_ / "manifest.json");
 }
 
+namespace {
+
+// The whole file when it is a regular one that reads without error and holds
+// at most `limit` bytes, whatever size it reports; none otherwise. Never
+// reads more than one byte past the limit, and never waits on the file.
+std::optional<std::string> readBounded(const fs::path& file, std::size_t limit) {
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return std::nullopt;
+  std::optional<std::string> text;
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+    std::string buffer(limit + 1, '\0');
+    std::size_t filled = 0;
+    bool failed = false;
+    while (filled < buffer.size()) {
+      const ssize_t got = ::read(fd, buffer.data() + filled, buffer.size() - filled);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) failed = true;
+      if (got <= 0) break;
+      filled += static_cast<std::size_t>(got);
+    }
+    if (!failed && filled <= limit) {
+      buffer.resize(filled);
+      text = std::move(buffer);
+    }
+  }
+  ::close(fd);
+  return text;
+}
+
+}  // namespace
+
 void ManifestRegistry::loadFile(const fs::path& file) {
   std::error_code ec;
   if (!fs::is_regular_file(file, ec)) return;
-  const auto size = fs::file_size(file, ec);
-  if (ec || size > kMaxManifestBytes) return;
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return;
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad() || text.size() > kMaxManifestBytes) return;
-  auto manifest = ExpressionManifest::decode(text);
+  const auto text = readBounded(file, kMaxManifestBytes);
+  if (!text) return;
+  auto manifest = ExpressionManifest::decode(*text);
   if (!manifest || !isSafeID(manifest->id)) return;
   manifests_.push_back(std::move(*manifest));
 }

@@ -12,7 +12,8 @@ namespace kivari {
 // The manifest-described cells shipped with the application, read once.
 class ManifestRegistry {
  public:
-  // A manifest.json larger than this is not a manifest; it is skipped unread.
+  // A manifest.json larger than this is not a manifest; it is skipped, and
+  // no more than one byte past it is ever read.
   static constexpr std::uintmax_t kMaxManifestBytes = 1u << 20;
 
   // Reads from the application's resource folder.

@@ -31,7 +31,7 @@ CapabilityPromptView::CapabilityPromptView(const Expression& expression,
   const auto card = CapabilityCardContent::of(expression);
 
   auto* header = Gtk::make_managed<Gtk::Box>(Gtk::Orientation::VERTICAL, 8);
-  auto* shield = makeSymbol(card.shieldSymbol);
+  auto* shield = makeSymbol(card.shieldSymbol, card.verified ? "Verified" : "Unverified");
   shield->add_css_class("card-shield");
   tint(*shield, card.shieldColor);
   header->append(*shield);
@@ -55,6 +55,7 @@ CapabilityPromptView::CapabilityPromptView(const Expression& expression,
   } else {
     auto* list = Gtk::make_managed<Gtk::Box>(Gtk::Orientation::VERTICAL, 8);
     list->add_css_class("capability-list");
+    list->set_halign(Gtk::Align::CENTER);
     auto* heading = label("Requested Capabilities", "card-heading");
     heading->set_xalign(0);
     list->append(*heading);
@@ -112,7 +113,7 @@ DNAPickerView::DNAPickerView(ProductivityCategory category, Pick onPick,
   titles->set_hexpand(true);
   header->append(*titles);
   close_.set_child(*makeSymbol("xmark.circle.fill"));
-  close_.add_css_class("cell-close");
+  close_.add_css_class("card-close");
   close_.set_valign(Gtk::Align::START);
   close_.set_tooltip_text("Cancel");
   setAccessibleLabel(close_, "Cancel");
@@ -124,6 +125,7 @@ DNAPickerView::DNAPickerView(ProductivityCategory category, Pick onPick,
   for (const auto& option : dnaOptions(category)) {
     auto* button = Gtk::make_managed<Gtk::Button>();
     button->add_css_class("dna-row");
+    setAccessibleLabel(*button, option.name);
     auto* content = Gtk::make_managed<Gtk::Box>(Gtk::Orientation::HORIZONTAL, 14);
     auto* symbol = makeSymbol(option.icon);
     symbol->add_css_class("dna-row-icon");

@@ -82,11 +82,12 @@ CapabilityCardContent CapabilityCardContent::of(const Expression& expression) {
   return card;
 }
 
-KeyAction keyAction(Key key, bool control, bool cellOpen, bool capabilityCardShown) {
-  if (key == Key::escape && cellOpen) return KeyAction::dissolve;
-  if (!capabilityCardShown) return KeyAction::none;
+KeyAction keyAction(Key key, bool control, const WindowKeyState& state) {
+  if (key == Key::escape && state.cellOpen) return KeyAction::dissolve;
+  if (!state.capabilityCard) return KeyAction::none;
   if (key == Key::escape && control) return KeyAction::deny;
-  if (key == Key::enter && !control) return KeyAction::allow;
+  // A key aimed at Deny never grants.
+  if (key == Key::enter && !control) return state.denyFocused ? KeyAction::deny : KeyAction::allow;
   return KeyAction::none;
 }
 

@@ -7,7 +7,9 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace kivari {
 
@@ -24,9 +26,18 @@ class CellHeader : public Gtk::Box {
 
 // The translucent rounded frame every cell sits in; its edge and cyan glow
 // brighten and dim once every six seconds while the cell is shown.
+//
+// The edge and the glow are drawn once per size, at rest and at full breath,
+// into four strips along the outline; each step of a breath blends the two
+// in one strip at a time. A step thus repaints one narrow strip, and a
+// redraw inside the cell (a timer's ring, a progress bar) repaints no
+// blurred or stroked outline at all.
 class CellMembrane : public Gtk::Widget {
  public:
   static constexpr int kCornerRadius = 28;
+  // The breath is drawn in this many steps each way; finer steps would
+  // change hardly a pixel and cost a repaint each.
+  static constexpr int kBreathSteps = 5;
 
   CellMembrane(Gtk::Widget& content, Scheduler& scheduler, bool isActive = true);
   ~CellMembrane() override;
@@ -40,12 +51,33 @@ class CellMembrane : public Gtk::Widget {
   void snapshot_vfunc(const Glib::RefPtr<Gtk::Snapshot>& snapshot) override;
 
  private:
+  struct NodeUnref {
+    void operator()(GskRenderNode* node) const { gsk_render_node_unref(node); }
+  };
+  struct Strip {
+    graphene_rect_t bounds;
+    Cairo::RefPtr<Cairo::ImageSurface> base;
+    Cairo::RefPtr<Cairo::ImageSurface> rest;
+    Cairo::RefPtr<Cairo::ImageSurface> full;
+    // Handed to GTK again unchanged until the strip's step changes, which
+    // tells it nothing there needs repainting.
+    std::unique_ptr<GskRenderNode, NodeUnref> node;
+    int step = -1;
+  };
+
   void step();
+  int targetStep() const;
+  void buildChrome(int width, int height);
+  void drawStrip(Strip& strip, int step) const;
 
   Gtk::Widget& content_;
   Scheduler& scheduler_;
   bool isActive_;
   double level_ = 0;
+  std::vector<Strip> strips_;
+  int chromeWidth_ = 0, chromeHeight_ = 0, chromeScale_ = 0;
+  std::size_t nextStrip_ = 0;
+  int pendingStrip_ = -1;
   std::chrono::steady_clock::time_point shownAt_;
   Scheduler::Token token_ = 0;
 };

@@ -1,7 +1,17 @@
 #include "Shell/CellLayer.h"
 
 #include "Cells/BrowserExpressionView.h"
+#include "Cells/CalendarCellView.h"
+#include "Cells/ComposeExpressionView.h"
+#include "Cells/EventSound.h"
 #include "Cells/ExpressionHostView.h"
+#include "Cells/GameCellView.h"
+#include "Cells/MusicCellView.h"
+#include "Cells/NotesExpressionView.h"
+#include "Cells/ReminderCellView.h"
+#include "Cells/TimerCellView.h"
+#include "Cells/WeatherCellView.h"
+#include "Help/HelpCellView.h"
 
 namespace kivari {
 
@@ -40,6 +50,21 @@ std::unique_ptr<Gtk::Widget> headerOnlyCell(const Expression& expression,
   return box;
 }
 
+// The help answer for the question, or the general one. A picked example
+// dissolves the cell at once and goes down the road a moment later, on the
+// main scheduler: that step outlives the cell.
+std::unique_ptr<Gtk::Widget> helpCell(const std::string& question, Scheduler& cellScheduler, AppState& state,
+                                      Scheduler& scheduler, const std::function<void()>& dismiss) {
+  auto tryExample = [&state, &scheduler, dismiss](const std::string& example) {
+    dismiss();
+    scheduler.schedule(kHelpExampleSubmitDelay, [&state, example] {
+      state.setIntentText(example);
+      state.submit();
+    });
+  };
+  return std::make_unique<HelpCellView>(helpResponseFor(question), cellScheduler, dismiss, tryExample);
+}
+
 }  // namespace
 
 int cellMargin(const Expression& expression) {
@@ -55,13 +80,49 @@ int cellMargin(const Expression& expression) {
 
 std::unique_ptr<FramedCell> buildCellLayer(const Expression& expression, AppState& state,
                                            Scheduler& scheduler, std::function<void()> dismiss) {
-  auto build = [&](Scheduler& /*cellScheduler*/) -> std::unique_ptr<Gtk::Widget> {
+  auto build = [&](Scheduler& cellScheduler) -> std::unique_ptr<Gtk::Widget> {
     if (const auto* bundled = expression.as<Expression::Bundled>()) {
       // Left only through Esc or the compact bar: no close of its own.
       return std::make_unique<ExpressionHostView>(bundled->manifest, state.registry());
     }
     if (const auto* browser = expression.as<Expression::Browser>()) {
       return std::make_unique<BrowserExpressionView>(browser->url, std::move(dismiss));
+    }
+    if (const auto* help = expression.as<Expression::Help>()) {
+      return helpCell(help->question, cellScheduler, state, scheduler, dismiss);
+    }
+    if (const auto* game = expression.as<Expression::Game>()) {
+      return std::make_unique<GameCellView>(game->name, std::move(dismiss), cellScheduler);
+    }
+    if (const auto* message = expression.as<Expression::Message>()) {
+      return std::make_unique<ComposeExpressionView>(ComposeType::message, message->recipient, "",
+                                                     message->prefill, std::move(dismiss),
+                                                     cellScheduler);
+    }
+    if (const auto* email = expression.as<Expression::Email>()) {
+      return std::make_unique<ComposeExpressionView>(ComposeType::email, email->to, email->subject,
+                                                     email->body, std::move(dismiss), cellScheduler);
+    }
+    if (const auto* reminder = expression.as<Expression::Reminder>()) {
+      return std::make_unique<ReminderCellView>(reminder->text, std::move(dismiss), cellScheduler);
+    }
+    if (expression.as<Expression::Calendar>() != nullptr) {
+      return std::make_unique<CalendarCellView>(std::move(dismiss));
+    }
+    if (expression.as<Expression::Notes>() != nullptr) {
+      return std::make_unique<NotesExpressionView>(std::move(dismiss));
+    }
+    if (const auto* timer = expression.as<Expression::Timer>()) {
+      return std::make_unique<TimerCellView>(timer->seconds, timer->label, std::move(dismiss), cellScheduler,
+                                             std::make_unique<EventSound>("complete"));
+    }
+    if (const auto* weather = expression.as<Expression::Weather>()) {
+      return std::make_unique<WeatherCellView>(weather->location, std::move(dismiss), cellScheduler,
+                                               systemRandomSource());
+    }
+    if (const auto* music = expression.as<Expression::Music>()) {
+      return std::make_unique<MusicCellView>(music->query, std::move(dismiss), cellScheduler,
+                                             systemRandomSource());
     }
     return headerOnlyCell(expression, std::move(dismiss));
   };

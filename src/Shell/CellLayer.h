@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Cells/DissolvingCell.h"
 #include "Core/AppState.h"
 #include "Core/Scheduler.h"
 #include "Shell/CellFrame.h"
@@ -10,16 +11,6 @@
 #include <memory>
 
 namespace kivari {
-
-// A cell view that holds more than its widgets (a web process, a sound)
-// lets it go here, the moment its cell starts to dissolve.
-class DissolvingCell {
- public:
-  virtual void cellDissolving() = 0;
-
- protected:
-  ~DissolvingCell() = default;
-};
 
 // One open cell: the cell view in its breathing membrane, set in its margin.
 // Every timed step of the cell runs on its own scheduler, which ends them

@@ -35,12 +35,17 @@ std::string format(const icu::Locale& locale, const char* skeleton, UDate date,
 
 ClockText formatClock(std::chrono::system_clock::time_point when, const std::string& locale,
                       const std::string& timeZone) {
+  // "j" is the locale's preferred hour cycle, with its day-period marker.
+  return {formatDateSkeleton(when, "jmm", locale, timeZone),
+          formatDateSkeleton(when, "EEEEMMMMd", locale, timeZone)};
+}
+
+std::string formatDateSkeleton(std::chrono::system_clock::time_point when, const char* skeleton,
+                               const std::string& locale, const std::string& timeZone) {
   const icu::Locale icuLocale =
       locale.empty() ? icu::Locale::getDefault() : icu::Locale::createFromName(locale.c_str());
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch());
-  const auto date = static_cast<UDate>(ms.count());
-  // "j" is the locale's preferred hour cycle, with its day-period marker.
-  return {format(icuLocale, "jmm", date, timeZone), format(icuLocale, "EEEEMMMMd", date, timeZone)};
+  return format(icuLocale, skeleton, static_cast<UDate>(ms.count()), timeZone);
 }
 
 }  // namespace kivari

@@ -16,4 +16,9 @@ struct ClockText {
 ClockText formatClock(std::chrono::system_clock::time_point when, const std::string& locale = {},
                       const std::string& timeZone = {});
 
+// A date in the locale's own arrangement of the fields an ICU skeleton names
+// ("EEEE", "yMMMMd" ...). Empty when the locale or skeleton is unusable.
+std::string formatDateSkeleton(std::chrono::system_clock::time_point when, const char* skeleton,
+                               const std::string& locale = {}, const std::string& timeZone = {});
+
 }  // namespace kivari

@@ -1,5 +1,7 @@
 #include "Shell/CompactBarView.h"
 
+#include "Shell/CellLayer.h"
+
 #include "Shell/Widgets.h"
 
 namespace kivari {
@@ -25,12 +27,23 @@ CompactBarView::CompactBarView(AppState& state)
   dissolve_.set_child(*label);
   dissolve_.add_css_class("dissolve-button");
   dissolve_.set_tooltip_text("Dissolve cell (Esc)");
+  setAccessibleLabel(dissolve_, "Dissolve");
   dissolve_.set_focus_on_click(false);
   dissolve_.set_valign(Gtk::Align::CENTER);
   append(dissolve_);
 
-  // The bar comes with a new cell; its field takes the keyboard first.
-  signal_map().connect([this] { field_.grab_focus(); });
+  // The bar comes with a new cell; its field takes the keyboard first,
+  // with any carried-over text kept whole and the cursor at its end.
+  signal_map().connect([this] {
+    // A cell that took the keyboard for itself (the notes editor) keeps it,
+    // whichever of the two is shown first.
+    const auto* window = dynamic_cast<Gtk::Window*>(get_root());
+    for (auto* w = window != nullptr ? window->get_focus() : nullptr; w != nullptr; w = w->get_parent()) {
+      if (dynamic_cast<const FramedCell*>(w) != nullptr) return;
+    }
+    field_.grab_focus_without_selecting();
+    field_.set_position(-1);
+  });
   field_.set_text(state_.intentText());
   field_.signal_changed().connect([this] {
     if (!syncing_) state_.setIntentText(field_.get_text().raw());
@@ -40,9 +53,7 @@ CompactBarView::CompactBarView(AppState& state)
   connections_.push_back(state_.signalIntentTextChanged().connect([this] {
     if (field_.get_text().raw() == state_.intentText()) return;
     syncing_ = true;
-    // The bar comes with a new cell; its field takes the keyboard first.
-  signal_map().connect([this] { field_.grab_focus(); });
-  field_.set_text(state_.intentText());
+    field_.set_text(state_.intentText());
     field_.set_position(-1);
     syncing_ = false;
   }));

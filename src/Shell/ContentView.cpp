@@ -17,10 +17,14 @@ void styleLayer(Gtk::Widget& layer, const char* kind) {
   layer.set_vexpand(true);
 }
 
-// A dimming scrim that takes every click, with the card centred over it.
+// A dimming scrim that takes every click, with the card centred over it on
+// a frosted surface. `maxWidth` bounds the surface, `inset` lies between
+// the surface's edge and the card.
 class CardLayer : public Gtk::Overlay {
  public:
-  explicit CardLayer(Gtk::Widget* card, int maxWidth) : bin_(maxWidth) {
+  CardLayer(Gtk::Widget* card, int maxWidth, int inset, std::vector<Gtk::Widget*> backdrop)
+      : bin_(maxWidth) {
+    readAsGroup(*this);
     scrim_.add_css_class("scrim");
     scrim_.set_hexpand(true);
     scrim_.set_vexpand(true);
@@ -30,8 +34,10 @@ class CardLayer : public Gtk::Overlay {
     });
     scrim_.add_controller(clickCatcher);
     set_child(scrim_);
+    card->set_margin(inset);
     surface_.add_css_class("card-surface");
-    surface_.append(*card);
+    surface_.setChild(*card);
+    surface_.setBackdrop(backdrop);
     bin_.setChild(surface_);
     bin_.set_halign(Gtk::Align::FILL);
     bin_.set_valign(Gtk::Align::CENTER);
@@ -41,9 +47,14 @@ class CardLayer : public Gtk::Overlay {
 
  private:
   Gtk::Box scrim_;
-  Gtk::Box surface_;
+  FrostedSurface surface_;
   MaxWidthBin bin_;
 };
+
+// The widget a card gives the keyboard to once it is on screen.
+void focusWhenShown(Gtk::Widget& widget) {
+  widget.signal_map().connect([&widget] { widget.grab_focus(); });
+}
 
 }  // namespace
 
@@ -53,34 +64,40 @@ ContentView::ContentView(Gtk::Window& window, AppState& state, Scheduler& schedu
       promptModel_(scheduler),
       promptDesktop_(state, promptModel_, scheduler),
       compactBar_(state) {
+  readAsGroup(*this);
+  hideFromAssistiveTechnology(background_);
   set_child(background_);
 
-  layerBase_.set_hexpand(true);
-  layerBase_.set_vexpand(true);
-  layerArea_.set_child(layerBase_);
-  layerArea_.set_vexpand(true);
   styleLayer(promptDesktop_, "desktop-layer");
-  layerArea_.add_overlay(promptDesktop_);
+  layerArea_.add(promptDesktop_, kPromptDesktopEntryScale, false);
+
+  compactReveal_.set_transition_type(Gtk::RevealerTransitionType::SLIDE_UP);
+  compactReveal_.set_transition_duration(kModeAnimationMs);
+  compactReveal_.set_child(compactBar_);
+  compactReveal_.property_child_revealed().signal_changed().connect([this] {
+    // Hidden once it has slid away, unless it was called back meanwhile.
+    if (!compactReveal_.get_child_revealed() && !compactReveal_.get_reveal_child()) {
+      compactBar_.set_visible(false);
+    }
+  });
 
   column_.append(layerArea_);
-  column_.append(compactBar_);
+  column_.append(compactReveal_);
   column_.append(ribbon_);
   add_overlay(column_);
 
-  keys_ = std::make_unique<KeyMonitor>(
-      window, [this] { return std::make_pair(plan_.escapeDissolves, plan_.capabilityCard); },
-      [this](KeyAction action) {
-        switch (action) {
-          case KeyAction::dissolve: state_.dissolve(); break;
-          case KeyAction::deny: state_.deny(); break;
-          case KeyAction::allow:
-            if (const auto* card = state_.mode().as<AppMode::CapabilityPrompt>()) {
-              state_.allow(Expression(card->expression));
-            }
-            break;
-          case KeyAction::none: break;
+  keys_ = std::make_unique<KeyMonitor>(window, [this] { return keyState(); }, [this](KeyAction action) {
+    switch (action) {
+      case KeyAction::dissolve: state_.dissolve(); break;
+      case KeyAction::deny: state_.deny(); break;
+      case KeyAction::allow:
+        if (const auto* card = state_.mode().as<AppMode::CapabilityPrompt>()) {
+          state_.allow(Expression(card->expression));
         }
-      });
+        break;
+      case KeyAction::none: break;
+    }
+  });
 
   connections_.push_back(
       state_.signalModeChanged().connect([this] { applyMode(/*animate=*/true); }));
@@ -90,32 +107,45 @@ ContentView::ContentView(Gtk::Window& window, AppState& state, Scheduler& schedu
 
   promptDesktop_.set_visible(false);
   compactBar_.set_visible(false);
+  compactReveal_.set_reveal_child(false);
   plan_ = LayerPlan{};
   applyMode(/*animate=*/false);
 }
 
 ContentView::~ContentView() {
   for (auto& c : connections_) c.disconnect();
-  for (auto& layer : leaving_) layerArea_.remove_overlay(*layer);
-  if (card_) layerArea_.remove_overlay(*card_);
-  if (cell_) layerArea_.remove_overlay(*cell_);
+  // The stack holds the layers by reference; they go before it does.
+  for (auto& layer : leaving_) layerArea_.remove(*layer);
+  if (card_) layerArea_.remove(*card_);
+  if (cell_) layerArea_.remove(*cell_);
+  layerArea_.remove(promptDesktop_);
+}
+
+WindowKeyState ContentView::keyState() const {
+  WindowKeyState keys;
+  keys.cellOpen = plan_.escapeDissolves;
+  keys.capabilityCard = plan_.capabilityCard;
+  keys.denyFocused = capabilityCard_ != nullptr && capabilityCard_->denyButton().is_focus();
+  return keys;
 }
 
 std::unique_ptr<Gtk::Widget> ContentView::buildCard() {
+  const std::vector<Gtk::Widget*> backdrop{&background_, &promptDesktop_};
   if (const auto* picker = state_.mode().as<AppMode::DnaPicker>()) {
     auto* card = Gtk::make_managed<DNAPickerView>(
         picker->category,
         [this](const Url& url, const std::string& provider) { state_.pickDNA(url, provider); },
         [this] { state_.cancelPicker(); });
-    return std::make_unique<CardLayer>(card, 520);
+    if (!card->rows().empty()) focusWhenShown(*card->rows().front());
+    return std::make_unique<CardLayer>(card, 520, 0, backdrop);
   }
   if (const auto* prompt = state_.mode().as<AppMode::CapabilityPrompt>()) {
     const Expression expression = prompt->expression;
     auto* card = Gtk::make_managed<CapabilityPromptView>(
         expression, [this, expression] { state_.allow(expression); }, [this] { state_.deny(); });
-    auto layer = std::make_unique<CardLayer>(card, 380 + 2 * 28);
-    card->allowButton().signal_map().connect([card] { card->allowButton().grab_focus(); });
-    return layer;
+    focusWhenShown(card->allowButton());
+    capabilityCard_ = card;
+    return std::make_unique<CardLayer>(card, 380 + 2 * 28, 28, backdrop);
   }
   return nullptr;
 }
@@ -124,6 +154,7 @@ void ContentView::applyMode(bool animate) {
   const LayerPlan next = layerPlan(state_.mode());
   const LayerPlan previous = plan_;
   plan_ = next;
+  const bool cardShown = next.dnaPicker || next.capabilityCard;
 
   if (next.promptDesktop != previous.promptDesktop) {
     if (next.promptDesktop) {
@@ -132,17 +163,25 @@ void ContentView::applyMode(bool animate) {
       promptDesktop_.hidden();
     }
   }
-  setPresent(promptDesktop_, next.promptDesktop, animate);
+  setDesktopPresent(next.promptDesktop, animate);
+  // The keyboard stays on the top layer: nothing under a card is reached
+  // by typing or Tab, and a leaving layer is never reached at all.
+  promptDesktop_.set_can_focus(next.promptDesktop && !cardShown);
+  ribbon_.set_can_focus(!cardShown);
+  // Nor does a screen reader wander under a card.
+  gtk_accessible_update_state(GTK_ACCESSIBLE(promptDesktop_.gobj()), GTK_ACCESSIBLE_STATE_HIDDEN,
+                              cardShown ? TRUE : FALSE, -1);
 
   // Every change of mode brings a new card or cell of its own.
+  capabilityCard_ = nullptr;
   retire(std::move(card_), animate);
   // A leaving cell stops at once; only its look stays for the fade.
   if (cell_) cell_->dissolving();
   retire(std::move(cell_), animate);
-  if (next.dnaPicker || next.capabilityCard) {
+  if (cardShown) {
     card_ = buildCard();
     styleLayer(*card_, "card-layer");
-    enter(*card_, animate);
+    layerArea_.add(*card_, kCardEntryScale, animate);
   }
   if (const auto* open = state_.mode().as<AppMode::Expressing>()) {
     const unsigned generation = ++cellGeneration_;
@@ -153,32 +192,22 @@ void ContentView::applyMode(bool animate) {
     };
     cell_ = buildCellLayer(open->expression, state_, scheduler_, dismiss);
     styleLayer(*cell_, "cell-layer");
-    enter(*cell_, animate);
+    layerArea_.add(*cell_, kCellEntryScale, animate);
   }
-  compactBar_.set_visible(next.compactBar);
-  if (next.promptDesktop && !previous.promptDesktop && compactBar_.field().is_focus()) {
-    promptDesktop_.promptField().grab_focus();
-  }
-}
-
-void ContentView::enter(Gtk::Widget& layer, bool animate) {
-  layerArea_.add_overlay(layer);
-  if (!animate) return;
-  layer.add_css_class("away");
-  layer.add_tick_callback([&layer](const Glib::RefPtr<Gdk::FrameClock>&) {
-    layer.remove_css_class("away");
-    return false;
-  });
+  setCompactBarPresent(next.compactBar, animate);
+  // Back on the bare desktop, whatever was typed waits in the prompt field.
+  if (next.promptDesktop && !cardShown && next != previous) promptDesktop_.takeFocus();
 }
 
 void ContentView::retire(std::unique_ptr<Gtk::Widget> layer, bool animate) {
   if (!layer) return;
   if (!animate) {
-    layerArea_.remove_overlay(*layer);
+    layerArea_.remove(*layer);
     return;
   }
-  layer->add_css_class("away");
   layer->set_can_target(false);
+  layer->set_can_focus(false);
+  layerArea_.fade(*layer, false, true);
   Gtk::Widget* raw = layer.get();
   leaving_.push_back(std::move(layer));
   scheduler_.schedule(Scheduler::Duration{kModeAnimationMs},
@@ -187,41 +216,48 @@ void ContentView::retire(std::unique_ptr<Gtk::Widget> layer, bool animate) {
     const auto it = std::find_if(leaving_.begin(), leaving_.end(),
                                  [raw](const auto& l) { return l.get() == raw; });
     if (it == leaving_.end()) return;
-    layerArea_.remove_overlay(**it);
+    layerArea_.remove(**it);
     leaving_.erase(it);
   });
 }
 
-void ContentView::setPresent(Gtk::Widget& layer, bool present, bool animate) {
-  const unsigned generation = ++generations_[&layer];
+void ContentView::setDesktopPresent(bool present, bool animate) {
+  const unsigned generation = ++desktopGeneration_;
   if (present) {
-    if (layer.get_visible() && !layer.has_css_class("away")) return;
-    if (!layer.get_visible()) {
-      layer.add_css_class("away");
-      layer.set_visible(true);
+    if (!promptDesktop_.get_visible()) {
+      layerArea_.fade(promptDesktop_, false, false);
+      promptDesktop_.set_visible(true);
     }
-    if (!animate) {
-      layer.remove_css_class("away");
-      return;
-    }
-    // Let the first frame draw it "away", then transition to its place.
-    layer.add_tick_callback([&layer, this, generation](const Glib::RefPtr<Gdk::FrameClock>&) {
-      if (generations_[&layer] == generation) layer.remove_css_class("away");
-      return false;
-    });
+    promptDesktop_.set_can_target(true);
+    layerArea_.fade(promptDesktop_, true, animate);
     return;
   }
-  if (!layer.get_visible()) return;
+  if (!promptDesktop_.get_visible()) return;
+  promptDesktop_.set_can_target(false);
+  layerArea_.fade(promptDesktop_, false, animate);
   if (!animate) {
-    layer.set_visible(false);
+    promptDesktop_.set_visible(false);
     return;
   }
-  layer.add_css_class("away");
   scheduler_.schedule(Scheduler::Duration{kModeAnimationMs},
-                      [this, &layer, generation, alive = std::weak_ptr<bool>(alive_)] {
+                      [this, generation, alive = std::weak_ptr<bool>(alive_)] {
     if (alive.expired()) return;
-    if (generations_[&layer] == generation) layer.set_visible(false);
+    if (desktopGeneration_ == generation) promptDesktop_.set_visible(false);
   });
+}
+
+void ContentView::setCompactBarPresent(bool present, bool animate) {
+  if (present) {
+    compactBar_.set_visible(true);
+    compactReveal_.set_transition_duration(animate ? kModeAnimationMs : 0);
+    compactReveal_.set_reveal_child(true);
+    compactFade_.to(1, animate);
+    return;
+  }
+  if (!compactBar_.get_visible()) return;
+  compactReveal_.set_transition_duration(animate ? kModeAnimationMs : 0);
+  compactReveal_.set_reveal_child(false);
+  compactFade_.to(0, animate);
 }
 
 }  // namespace kivari

@@ -2,18 +2,19 @@
 
 #include "Core/AppState.h"
 #include "Core/Scheduler.h"
+#include "Shell/CardViews.h"
 #include "Shell/CellLayer.h"
 #include "Shell/CompactBarView.h"
 #include "Shell/DesktopBackground.h"
 #include "Shell/KeyMonitor.h"
 #include "Shell/LayerPlan.h"
+#include "Shell/LayerStack.h"
 #include "Shell/PromptDesktopModel.h"
 #include "Shell/PromptDesktopView.h"
 #include "Shell/StatusRibbonView.h"
 
 #include <gtkmm.h>
 
-#include <map>
 #include <memory>
 #include <vector>
 
@@ -37,10 +38,11 @@ class ContentView : public Gtk::Overlay {
 
  private:
   void applyMode(bool animate);
-  void setPresent(Gtk::Widget& layer, bool present, bool animate);
-  void enter(Gtk::Widget& layer, bool animate);
+  void setDesktopPresent(bool present, bool animate);
+  void setCompactBarPresent(bool present, bool animate);
   void retire(std::unique_ptr<Gtk::Widget> layer, bool animate);
   std::unique_ptr<Gtk::Widget> buildCard();
+  WindowKeyState keyState() const;
 
   AppState& state_;
   Scheduler& scheduler_;
@@ -49,19 +51,24 @@ class ContentView : public Gtk::Overlay {
 
   DesktopBackground background_;
   Gtk::Box column_{Gtk::Orientation::VERTICAL, 0};
-  Gtk::Overlay layerArea_;
-  Gtk::Box layerBase_;
+  LayerStack layerArea_;
   PromptDesktopView promptDesktop_;
   std::unique_ptr<Gtk::Widget> card_;
+  // The capability card inside card_, while it is the one shown.
+  CapabilityPromptView* capabilityCard_ = nullptr;
   std::unique_ptr<FramedCell> cell_;
   // Bumped for every cell built: a close from an older cell finds it changed.
   unsigned cellGeneration_ = 0;
   std::vector<std::unique_ptr<Gtk::Widget>> leaving_;
   CompactBarView compactBar_;
+  Tween compactFade_{compactBar_, kModeAnimationMs, easeInOut,
+                     [this](double level) { compactBar_.set_opacity(level); }};
+  // Slides the bar in and out, so the layers above it move instead of jumping.
+  Gtk::Revealer compactReveal_;
   StatusRibbonView ribbon_;
   std::unique_ptr<KeyMonitor> keys_;
-  // Bumped at every show or hide, so a late hide never hides a layer shown again.
-  std::map<Gtk::Widget*, unsigned> generations_;
+  // Bumped at every show or hide of the desktop, so a late hide never hides it shown again.
+  unsigned desktopGeneration_ = 0;
   std::vector<sigc::connection> connections_;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

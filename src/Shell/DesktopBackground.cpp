@@ -12,6 +12,15 @@ DesktopBackground::DesktopBackground() {
 }
 
 void DesktopBackground::draw(const Cairo::RefPtr<Cairo::Context>& cr, int width, int height) {
+  if (!cached_ || cached_->get_width() != width || cached_->get_height() != height) {
+    cached_ = paintMesh(width, height);
+  }
+  cr->set_source(cached_, 0, 0);
+  cr->paint();
+}
+
+Cairo::RefPtr<Cairo::ImageSurface> DesktopBackground::paintMesh(int width, int height) {
+  auto surface = Cairo::ImageSurface::create(Cairo::Surface::Format::RGB24, width, height);
   const auto& colors = desktopMeshColors();
   const double xs[3] = {0, width / 2.0, static_cast<double>(width)};
   const double ys[3] = {0, height / 2.0, static_cast<double>(height)};
@@ -30,10 +39,12 @@ void DesktopBackground::draw(const Cairo::RefPtr<Cairo::Context>& cr, int width,
       cairo_mesh_pattern_end_patch(mesh);
     }
   }
-  cairo_t* c = cr->cobj();
+  cairo_t* c = cairo_create(surface->cobj());
   cairo_set_source(c, mesh);
   cairo_paint(c);
+  cairo_destroy(c);
   cairo_pattern_destroy(mesh);
+  return surface;
 }
 
 }  // namespace kivari

@@ -8,8 +8,16 @@ enum class Key { escape, enter, other };
 // What one key press does at the window level, before any widget sees it.
 enum class KeyAction { none, dissolve, allow, deny };
 
-// Esc dissolves an open cell whatever modifiers are held; on the capability
-// card Return allows and Control-Esc denies. Everything else passes through.
-KeyAction keyAction(Key key, bool control, bool cellOpen, bool capabilityCardShown);
+// What the window shows when a key comes in.
+struct WindowKeyState {
+  bool cellOpen = false;
+  bool capabilityCard = false;
+  bool denyFocused = false;  // the card's Deny holds the keyboard focus
+};
+
+// Esc dissolves an open cell whatever modifiers are held. On the capability
+// card Control-Esc denies, and Return presses the focused button: Deny when
+// it holds the focus, Allow otherwise. Everything else passes through.
+KeyAction keyAction(Key key, bool control, const WindowKeyState& state);
 
 }  // namespace kivari

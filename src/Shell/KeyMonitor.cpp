@@ -9,11 +9,10 @@ KeyMonitor::KeyMonitor(Gtk::Window& window, State state, std::function<void(KeyA
   controller->signal_key_pressed().connect(
       [this](guint keyval, guint, Gdk::ModifierType modifiers) {
         const bool control = (modifiers & Gdk::ModifierType::CONTROL_MASK) != Gdk::ModifierType{};
-        const auto [cellOpen, cardShown] = state_();
         const Key key = keyval == GDK_KEY_Escape ? Key::escape
-                        : (keyval == GDK_KEY_Return || keyval == GDK_KEY_KP_Enter) ? Key::enter
+                        : (keyval == GDK_KEY_Return || keyval == GDK_KEY_KP_Enter || keyval == GDK_KEY_ISO_Enter) ? Key::enter
                                                                                    : Key::other;
-        const KeyAction action = keyAction(key, control, cellOpen, cardShown);
+        const KeyAction action = keyAction(key, control, state_());
         if (action == KeyAction::none) return false;
         act_(action);
         return true;

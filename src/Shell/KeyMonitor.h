@@ -11,7 +11,7 @@ namespace kivari {
 // Window-wide keys: sees every key press before the focused widget does.
 class KeyMonitor {
  public:
-  using State = std::function<std::pair<bool, bool>()>;  // (cell open, capability card shown)
+  using State = std::function<WindowKeyState()>;
   KeyMonitor(Gtk::Window& window, State state, std::function<void(KeyAction)> act);
 
  private:

@@ -1,5 +1,7 @@
 #include "Shell/LayerPlan.h"
 
+#include <algorithm>
+
 namespace kivari {
 
 LayerPlan layerPlan(const AppMode& mode) {
@@ -11,6 +13,16 @@ LayerPlan layerPlan(const AppMode& mode) {
   plan.compactBar = mode.isExpressing();
   plan.escapeDissolves = mode.isExpressing();
   return plan;
+}
+
+double easeInOut(double t) {
+  t = std::clamp(t, 0.0, 1.0);
+  return t < 0.5 ? 2 * t * t : 1 - 2 * (1 - t) * (1 - t);
+}
+
+double easeOut(double t) {
+  t = std::clamp(t, 0.0, 1.0);
+  return 1 - (1 - t) * (1 - t);
 }
 
 }  // namespace kivari

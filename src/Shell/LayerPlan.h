@@ -23,5 +23,11 @@ inline constexpr double kPromptDesktopEntryScale = 0.98;
 inline constexpr double kCellEntryScale = 0.96;
 inline constexpr double kCardEntryScale = 0.97;
 inline constexpr int kModeAnimationMs = 500;
+// The suggestion list comes and goes faster than a mode change.
+inline constexpr int kSuggestionFadeMs = 150;
+
+// Animation curves: time 0...1 (clamped) to progress 0...1.
+double easeInOut(double t);
+double easeOut(double t);
 
 }  // namespace kivari

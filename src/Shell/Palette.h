@@ -33,6 +33,7 @@ inline constexpr Rgba pink{255 / 255.0, 55 / 255.0, 95 / 255.0, 1};
 inline constexpr Rgba mint{102 / 255.0, 212 / 255.0, 207 / 255.0, 1};
 inline constexpr Rgba teal{64 / 255.0, 200 / 255.0, 224 / 255.0, 1};
 inline constexpr Rgba indigo{94 / 255.0, 92 / 255.0, 230 / 255.0, 1};
+inline constexpr Rgba gray{142 / 255.0, 142 / 255.0, 147 / 255.0, 1};
 }  // namespace palette
 
 // The desktop's 3-by-3 mesh: colours in row-major order at (0,0), (0.5,0) ... (1,1).

@@ -11,7 +11,12 @@ const std::string& PromptDesktopModel::placeholder() const {
 
 void PromptDesktopModel::desktopShown() { rotation_.start(); }
 
-void PromptDesktopModel::desktopHidden() { rotation_.stop(); }
+void PromptDesktopModel::desktopHidden() {
+  if (!rotation_.isRunning()) return;
+  rotation_.stop();
+  // An interrupted wait still moves on one, so a new placeholder greets the return.
+  advancePlaceholder();
+}
 
 void PromptDesktopModel::advancePlaceholder() {
   placeholderIndex_ = (placeholderIndex_ + 1) % IntentClassifier::placeholders().size();

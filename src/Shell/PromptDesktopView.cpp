@@ -1,6 +1,7 @@
 #include "Shell/PromptDesktopView.h"
 
 #include "Shell/ClockText.h"
+#include "Shell/LayerPlan.h"
 
 #include <algorithm>
 
@@ -8,7 +9,11 @@ namespace kivari {
 
 PromptDesktopView::PromptDesktopView(AppState& state, PromptDesktopModel& model,
                                      Scheduler& scheduler)
-    : state_(state), model_(model) {
+    : state_(state),
+      model_(model),
+      suggestionsFade_(suggestions_, kSuggestionFadeMs, easeOut,
+                       [this](double level) { suggestions_.set_opacity(level); }) {
+  readAsGroup(*this);
   set_hexpand(true);
   set_vexpand(true);
 
@@ -56,8 +61,6 @@ PromptDesktopView::PromptDesktopView(AppState& state, PromptDesktopModel& model,
   spinner_.set_visible(false);
   bar_.append(spinner_);
   barBin_.setChild(bar_);
-  barBin_.set_margin_start(24);
-  barBin_.set_margin_end(24);
   questionGroup_.append(barBin_);
   content_.append(questionGroup_);
 
@@ -71,6 +74,7 @@ PromptDesktopView::PromptDesktopView(AppState& state, PromptDesktopModel& model,
   catalogLabel->append(*makeSymbol("dna"));
   catalogLabel->append(*Gtk::make_managed<Gtk::Label>("Cell Catalog"));
   catalogButton_.set_child(*catalogLabel);
+  setAccessibleLabel(catalogButton_, "Cell Catalog");
   catalogButton_.add_css_class("catalog-button");
   catalogButton_.set_tooltip_text("Browse all available cells");
   catalogButton_.set_halign(Gtk::Align::END);
@@ -96,7 +100,7 @@ PromptDesktopView::PromptDesktopView(AppState& state, PromptDesktopModel& model,
 
   // The desktop is shown before it has a window; take the keyboard once it does.
   signal_map().connect([this] {
-    if (isShown_) field_.grab_focus();
+    if (isShown_ && get_can_focus()) takeFocus();
   });
 
   clockTask_ = std::make_unique<RepeatingTask>(scheduler, Scheduler::Duration{30000},
@@ -120,8 +124,13 @@ void PromptDesktopView::shown() {
   syncing_ = true;
   if (field_.get_text().raw() != state_.intentText()) field_.set_text(state_.intentText());
   syncing_ = false;
+}
+
+void PromptDesktopView::takeFocus() {
+  if (field_.get_root() == nullptr) return;
+  // A plain grab would select the text, and the next key would replace it.
+  field_.grab_focus_without_selecting();
   field_.set_position(-1);
-  field_.grab_focus();
 }
 
 void PromptDesktopView::hidden() {
@@ -144,34 +153,51 @@ void PromptDesktopView::refreshPlaceholder() {
 
 void PromptDesktopView::refreshSuggestions() {
   auto rows = model_.visibleSuggestions(state_.intentText());
+  if (rows.empty()) {
+    // The rows stay as they were while the list fades away.
+    if (!suggestions_.get_visible()) return;
+    suggestions_.set_can_target(false);
+    suggestions_.set_can_focus(false);
+    shownRows_.clear();
+    suggestionsFade_.to(0, true, [this] { suggestions_.set_visible(false); });
+    return;
+  }
   const bool same = rows.size() == shownRows_.size() &&
                     std::equal(rows.begin(), rows.end(), shownRows_.begin(),
                                [](const auto& a, const auto& b) { return a.example == b.example; });
-  if (same) return;
-  shownRows_ = rows;
-  while (auto* child = suggestions_.get_first_child()) suggestions_.remove(*child);
-  for (const auto& row : shownRows_) {
-    auto* button = Gtk::make_managed<Gtk::Button>();
-    button->add_css_class("suggestion-row");
-    button->set_focus_on_click(false);
-    auto* content = Gtk::make_managed<Gtk::Box>(Gtk::Orientation::HORIZONTAL, 0);
-    auto* label = Gtk::make_managed<Gtk::Label>(row.label);
-    label->add_css_class("suggestion-label");
-    label->set_hexpand(true);
-    label->set_xalign(0);
-    auto* tag = Gtk::make_managed<Gtk::Label>(row.proto);
-    tag->add_css_class("proto-tag");
-    content->append(*label);
-    content->append(*tag);
-    button->set_child(*content);
-    button->signal_clicked().connect([this, example = row.example] {
-      state_.setIntentText(example);
-      model_.submitted();
-      state_.submit();
-    });
-    suggestions_.append(*button);
+  if (!same) {
+    shownRows_ = rows;
+    while (auto* child = suggestions_.get_first_child()) suggestions_.remove(*child);
+    for (const auto& row : shownRows_) {
+      auto* button = Gtk::make_managed<Gtk::Button>();
+      button->add_css_class("suggestion-row");
+      button->set_focus_on_click(false);
+      setAccessibleLabel(*button, row.label);
+      auto* content = Gtk::make_managed<Gtk::Box>(Gtk::Orientation::HORIZONTAL, 0);
+      auto* label = Gtk::make_managed<Gtk::Label>(row.label);
+      label->add_css_class("suggestion-label");
+      label->set_hexpand(true);
+      label->set_xalign(0);
+      auto* tag = Gtk::make_managed<Gtk::Label>(row.proto);
+      tag->add_css_class("proto-tag");
+      content->append(*label);
+      content->append(*tag);
+      button->set_child(*content);
+      button->signal_clicked().connect([this, example = row.example] {
+        state_.setIntentText(example);
+        model_.submitted();
+        state_.submit();
+      });
+      suggestions_.append(*button);
+    }
   }
-  suggestions_.set_visible(!shownRows_.empty());
+  suggestions_.set_can_target(true);
+  suggestions_.set_can_focus(true);
+  if (!suggestions_.get_visible()) {
+    suggestionsFade_.to(0, false);
+    suggestions_.set_visible(true);
+  }
+  suggestionsFade_.to(1);
 }
 
 void PromptDesktopView::onFieldChanged() {

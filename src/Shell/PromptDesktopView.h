@@ -21,6 +21,8 @@ class PromptDesktopView : public Gtk::Overlay {
   // Called by the root view as the desktop comes into view and leaves it.
   void shown();
   void hidden();
+  // Puts the keyboard in the prompt field, its text kept as it is, the cursor at its end.
+  void takeFocus();
 
   Gtk::Entry& promptField() { return field_; }
   Gtk::Box& suggestionList() { return suggestions_; }
@@ -57,6 +59,7 @@ class PromptDesktopView : public Gtk::Overlay {
   Gtk::Spinner spinner_;
   MaxWidthBin barBin_{520};
   Gtk::Box suggestions_{Gtk::Orientation::VERTICAL, 0};
+  Tween suggestionsFade_;
   Gtk::Button catalogButton_;
   std::vector<IntentClassifier::IntentSuggestion> shownRows_;
   std::unique_ptr<RepeatingTask> clockTask_;

@@ -27,6 +27,9 @@ StatusRibbonView::StatusRibbonView() {
   row_.set_valign(Gtk::Align::CENTER);
   set_child(row_);
   setAccessibleLabel(*this, "Status");
+  // The ribbon scrolls by itself and never shows its bars.
+  hideFromAssistiveTechnology(*get_hscrollbar());
+  hideFromAssistiveTechnology(*get_vscrollbar());
 }
 
 void StatusRibbonView::update(const std::vector<StatusMessage>& messages) {

@@ -22,11 +22,6 @@ const char* kStyle = R"CSS(
 window.kivari { background-color: #050509; color: white; }
 window.kivari * { outline-color: rgba(255,255,255,0.25); }
 
-/* Layers fade in and out while scaling from slightly smaller. */
-.layer { transition: opacity 500ms ease-in-out, transform 500ms ease-in-out; opacity: 1; transform: none; }
-.layer.desktop-layer.away { opacity: 0; transform: scale(0.98); }
-.layer.cell-layer.away { opacity: 0; transform: scale(0.96); }
-.layer.card-layer.away { opacity: 0; transform: scale(0.97); }
 .scrim { background-color: rgba(0,0,0,0.25); }
 
 .clock-time { font-size: 76px; font-weight: 100; color: rgba(255,255,255,0.9); }
@@ -46,13 +41,15 @@ window.kivari * { outline-color: rgba(255,255,255,0.25); }
 .prompt-bar entry, .prompt-bar .placeholder { font-size: 18px; }
 .prompt-bar .placeholder { font-family: monospace; color: rgba(255,255,255,0.3); }
 .prompt-bar entry text placeholder, .compact-bar entry text placeholder { color: rgba(255,255,255,0.3); }
+/* Selected text stays readable: white on a solid blue, well over 4.5:1. */
+window.kivari text selection, window.kivari text selection:focus-within { background-color: #2a5db0; color: white; }
 .prompt-bar spinner { color: white; }
 
 .suggestions {
   border-radius: 12px; background-color: rgba(12,12,20,0.82);
   box-shadow: inset 0 0 0 1px rgba(255,255,255,0.08);
 }
-.suggestion-row { padding: 10px 20px; background: none; border: none; box-shadow: none; border-radius: 0; }
+.suggestion-row { min-height: 0; padding: 10px 20px; background: none; border: none; box-shadow: none; border-radius: 0; }
 .suggestion-row:hover { background-color: rgba(255,255,255,0.06); }
 .suggestion-label { font-size: 14px; font-weight: 500; color: white; }
 .proto-tag {
@@ -62,7 +59,7 @@ window.kivari * { outline-color: rgba(255,255,255,0.25); }
 
 .catalog-button, .dissolve-button, .suggestion-row { background-image: none; text-shadow: none; -gtk-icon-shadow: none; }
 .catalog-button {
-  padding: 8px 12px; border-radius: 999px; background-color: rgba(255,255,255,0.06);
+  min-height: 0; min-width: 0; padding: 8px 12px; border-radius: 999px; background-color: rgba(255,255,255,0.06);
   box-shadow: inset 0 0 0 1px rgba(255,255,255,0.08); border: none;
   color: rgba(255,255,255,0.4); font-size: 12px; font-weight: 500;
 }
@@ -80,11 +77,15 @@ window.kivari * { outline-color: rgba(255,255,255,0.25); }
 .dissolve-button image { -gtk-icon-size: 10px; }
 .dissolve-button:hover { background-color: rgba(255,255,255,0.14); }
 
-/* Cards: a frosted panel with a soft shadow over the dimmed desktop. */
-.card-surface {
-  border-radius: 16px; background-color: rgba(26,26,36,0.95);
-  box-shadow: 0 10px 30px rgba(0,0,0,0.4), inset 0 0 0 1px rgba(255,255,255,0.06);
+/* Cards: a frosted panel (drawn by the surface itself) with a soft shadow over the dimmed desktop. */
+.card-surface { border-radius: 16px; box-shadow: 0 10px 30px rgba(0,0,0,0.4); }
+.card-close {
+  background: none; border: none; box-shadow: none; padding: 0; min-height: 0; min-width: 0;
+  color: rgba(255,255,255,0.55);
 }
+.card-close image { -gtk-icon-size: 20px; }
+.card-surface button:focus-visible { outline: 2px solid rgba(255,255,255,0.7); outline-offset: 2px; }
+.card-close:hover { color: rgba(255,255,255,0.8); }
 .capability-card { padding: 32px; }
 .card-shield { -gtk-icon-size: 36px; }
 .card-title { font-size: 22px; font-weight: 700; color: white; }
@@ -137,6 +138,39 @@ window.kivari * { outline-color: rgba(255,255,255,0.25); }
 .ribbon-dot { min-width: 5px; min-height: 5px; border-radius: 999px; }
 
 /* ---- Cells (src/Cells) ---- */
+/* Timer, weather and music cells, and what simple cells share. */
+.cell-footer { font-size: 10px; color: rgba(255,255,255,0.25); }
+.cell-secondary { font-size: 13px; color: rgba(255,255,255,0.55); }
+.cell-button {
+  padding: 4px 14px; min-height: 0; border-radius: 6px; font-size: 13px; color: white;
+  background-image: none; background-color: rgba(255,255,255,0.10);
+  border: 1px solid rgba(255,255,255,0.14); box-shadow: none; text-shadow: none;
+}
+.cell-button:hover { background-color: rgba(255,255,255,0.16); }
+.timer-time { font-size: 48px; font-weight: 100; font-feature-settings: "tnum"; color: white; }
+.timer-done { font-size: 12px; color: rgb(48,209,88); }
+.weather-spinner { min-width: 24px; min-height: 24px; color: rgba(255,255,255,0.7); }
+.weather-emoji { font-size: 72px; font-family: "Noto Color Emoji", sans-serif; }
+.weather-temperature { font-size: 64px; font-weight: 100; color: white; }
+.weather-condition { font-size: 20px; color: rgba(255,255,255,0.55); }
+.weather-location { font-size: 12px; color: rgba(255,255,255,0.35); }
+.weather-stat-value { font-size: 14px; font-weight: 700; color: white; }
+.weather-stat-label { font-size: 10px; color: rgba(255,255,255,0.55); }
+.music-artwork { border-radius: 16px; }
+.music-artwork image { color: rgba(255,255,255,0.5); }
+.music-title { font-size: 14px; font-weight: 700; color: white; }
+.music-artist { font-size: 12px; color: rgba(255,255,255,0.55); }
+.music-position trough, .music-position progress { min-height: 4px; border-radius: 999px; border: none; box-shadow: none; }
+.music-position trough { background-color: rgba(255,255,255,0.1); }
+.music-position progress { background-image: none; background-color: rgb(255,55,95); margin: 0; min-width: 0; }
+.music-time { font-size: 10px; color: rgba(255,255,255,0.55); }
+.music-button {
+  background: none; border: none; box-shadow: none; padding: 0; min-width: 0; min-height: 0;
+  color: white; -gtk-icon-shadow: none;
+}
+.music-button:hover { color: rgba(255,255,255,0.8); }
+.music-skip image { -gtk-icon-size: 20px; }
+
 .browser-toolbar { padding: 8px 12px; background-color: rgba(255,255,255,0.07); }
 .browser-toolbar button {
   padding: 2px; min-width: 0; min-height: 0; background: none; border: none; box-shadow: none;
@@ -150,6 +184,88 @@ window.kivari * { outline-color: rgba(255,255,255,0.25); }
   background-color: rgba(255,255,255,0.05); color: white; caret-color: white;
 }
 .browser-address text placeholder { color: rgba(255,255,255,0.3); }
+
+/* ---- Help cell (src/Help) ---- */
+.help-bubble {
+  font-size: 15px; color: white; padding: 10px 16px; border-radius: 18px;
+  background-color: rgba(10,132,255,0.5);
+}
+.help-answer, .help-examples { transition: opacity 300ms ease-out, transform 300ms ease-out; }
+.help-answer.entering { opacity: 0; transform: translateY(16px); }
+.help-examples.entering { opacity: 0; }
+.help-icon { min-width: 32px; min-height: 32px; border-radius: 999px; -gtk-icon-size: 20px; }
+.help-answer-text { font-size: 14px; color: rgba(255,255,255,0.9); line-height: 1.45; }
+.help-try { font-size: 12px; font-weight: 600; color: rgba(255,255,255,0.5); }
+/* A spring with a little bounce. */
+.help-chip {
+  font-size: 13px; color: white; padding: 8px 14px; min-height: 0; border-radius: 20px; border: none;
+  background-image: none; background-color: rgba(255,255,255,0.08);
+  box-shadow: inset 0 0 0 1px rgba(255,255,255,0.1); text-shadow: none;
+  transition: opacity 350ms ease-out, transform 350ms cubic-bezier(0.34, 1.25, 0.64, 1);
+}
+.help-chip:hover { background-color: rgba(255,255,255,0.14); }
+.help-chip.entering { opacity: 0; transform: scale(0.00001); }
+
+/* The game's panel cross-fades to its page. */
+.game-page { opacity: 0; transition: opacity 400ms ease-in-out; }
+.game-page.shown { opacity: 1; }
+.game-panel { transition: opacity 400ms ease-in-out; }
+.game-panel.gone { opacity: 0; }
+.game-title { font-size: 22px; font-weight: 300; color: white; }
+.game-step label { transition: color 300ms ease-in-out; }
+.game-step-label { font-size: 13px; font-family: monospace; color: white; }
+.game-step.pending .game-step-label { color: rgba(255,255,255,0.3); }
+.game-step-tag {
+  font-size: 10px; font-weight: 700; font-family: monospace; color: rgba(255,255,255,0.35);
+  padding: 2px 6px; border-radius: 999px; background-color: rgba(255,255,255,0.05);
+}
+.game-step.pending .game-step-tag { color: rgba(255,255,255,0.1); }
+.game-step-done { color: rgb(48,209,88); }
+.game-step-pending { color: rgba(255,255,255,0.15); }
+.game-step spinner { color: white; }
+.game-source { font-size: 11px; font-family: monospace; color: rgba(255,255,255,0.25); }
+
+.cell-footer { font-size: 10px; color: rgba(255,255,255,0.25); }
+.text-area scrolledwindow, .text-area textview, .text-area textview text { background: none; }
+.text-area textview { color: white; caret-color: white; }
+.text-area-placeholder { color: rgba(255,255,255,0.3); }
+.suggested-action.compose-send, .suggested-action.reminder-set {
+  background-image: none; background-color: #0a84ff; color: white; border: none; box-shadow: none;
+  padding: 5px 14px; border-radius: 7px; text-shadow: none; -gtk-icon-shadow: none;
+}
+.suggested-action.compose-send:hover, .suggested-action.reminder-set:hover { background-color: #3b9bff; }
+.suggested-action.compose-send:disabled, .suggested-action.reminder-set:disabled {
+  background-color: rgba(255,255,255,0.10); color: rgba(255,255,255,0.35);
+}
+
+.compose-icon { color: #0a84ff; }
+.compose-caption { color: rgba(255,255,255,0.55); font-size: 13px; }
+.compose-field {
+  background: none; border: none; box-shadow: none; outline: none; padding: 0; min-height: 0;
+  color: white; caret-color: white; font-size: 13px;
+}
+.compose-field text placeholder { color: rgba(255,255,255,0.3); }
+.compose-body textview { font-size: 13px; }
+.compose-error { color: rgb(255,69,58); font-size: 11px; }
+
+.reminder-status { color: rgb(100,210,255); transition: color 350ms ease-in-out; }
+.reminder-status.noted { color: rgb(48,209,88); }
+.reminder-field { border-radius: 10px; background-color: rgba(255,255,255,0.05); }
+.reminder-field textview, .reminder-field .text-area-placeholder { font-size: 16px; }
+.reminder-noted { color: rgb(48,209,88); font-size: 11px; }
+
+.calendar-weekday { font-size: 14px; font-weight: 700; color: white; }
+.calendar-date { font-size: 12px; color: rgba(255,255,255,0.55); }
+.calendar-count {
+  font-size: 11px; color: white; padding: 4px 10px; border-radius: 999px;
+  background-color: rgba(10,132,255,0.15);
+}
+.calendar-time { font-size: 12px; font-family: monospace; color: rgba(255,255,255,0.55); }
+.calendar-mark { border-radius: 2px; min-width: 3px; }
+.calendar-title { font-size: 13px; font-weight: 500; color: white; }
+.calendar-source { font-size: 10px; color: rgba(255,255,255,0.55); }
+
+.notes-editor textview { font-family: monospace; font-size: 15px; }
 )CSS";
 
 }  // namespace

@@ -2,7 +2,10 @@
 
 #include <gtkmm.h>
 
+#include <functional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace kivari {
 
@@ -25,10 +28,77 @@ class MaxWidthBin : public Gtk::Widget {
   Gtk::Widget* child_ = nullptr;
 };
 
+// Moves a value from where it is to a target over a fixed time along a
+// curve, one step per frame of `owner`, handing each step to `apply`.
+// Without frames to run on (owner not shown, animations turned off) it goes
+// straight to the target.
+class Tween {
+ public:
+  using Curve = double (*)(double);
+  Tween(Gtk::Widget& owner, int durationMs, Curve curve, std::function<void(double)> apply);
+  ~Tween();
+  Tween(const Tween&) = delete;
+  Tween& operator=(const Tween&) = delete;
+
+  // `done` runs once the target is reached, unless another move replaced this one.
+  void to(double target, bool animate = true, std::function<void()> done = {});
+  double value() const { return value_; }
+  double target() const { return target_; }
+
+ private:
+  void set(double value);
+  void finish();
+  Gtk::Widget& owner_;
+  int durationMs_;
+  Curve curve_;
+  std::function<void(double)> apply_;
+  std::function<void()> done_;
+  double from_ = 0, value_ = 0, target_ = 0;
+  gint64 start_ = -1;
+  guint tick_ = 0;
+  sigc::connection unmapped_;
+};
+
+// A frosted panel: what lies behind it is drawn blurred past reading and
+// tinted, with the one child on top.
+class FrostedSurface : public Gtk::Widget {
+ public:
+  FrostedSurface();
+  ~FrostedSurface() override;
+  void setChild(Gtk::Widget& child);
+  // The widgets that lie behind the panel, back to front. They must outlive it.
+  void setBackdrop(const std::vector<Gtk::Widget*>& widgets);
+
+ protected:
+  Gtk::SizeRequestMode get_request_mode_vfunc() const override;
+  void measure_vfunc(Gtk::Orientation orientation, int forSize, int& minimum, int& natural,
+                     int& minimumBaseline, int& naturalBaseline) const override;
+  void size_allocate_vfunc(int width, int height, int baseline) override;
+  void snapshot_vfunc(const Glib::RefPtr<Gtk::Snapshot>& snapshot) override;
+
+ private:
+  Gtk::Widget* child_ = nullptr;
+  std::vector<std::pair<Gtk::Widget*, Glib::RefPtr<Gtk::WidgetPaintable>>> backdrop_;
+  std::vector<sigc::connection> connections_;
+};
+
 // The name a screen reader gives a widget.
 void setAccessibleLabel(Gtk::Widget& widget, const char* label);
+inline void setAccessibleLabel(Gtk::Widget& widget, const std::string& label) {
+  setAccessibleLabel(widget, label.c_str());
+}
 
-// A symbolic icon named by its system symbol name.
-Gtk::Image* makeSymbol(std::string_view symbol);
+// Keeps a purely decorative widget, and all inside it, out of what a screen
+// reader reads.
+void hideFromAssistiveTechnology(Gtk::Widget& widget);
+
+// A widget that only lays out others reads as a plain group instead of
+// going by its type's name. The role belongs to the widget's class, so this
+// holds for every widget of that class made afterwards.
+void readAsGroup(Gtk::Widget& widget);
+
+// A symbolic icon named by its system symbol name. Decorative unless given
+// a name, which is what a screen reader then says for it.
+Gtk::Image* makeSymbol(std::string_view symbol, const std::string& name = {});
 
 }  // namespace kivari

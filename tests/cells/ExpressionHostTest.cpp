@@ -116,8 +116,8 @@ TEST_F(ConfinedHostTest, EntryMissingInTheFolderComesFromTheResourceRoot) {
   auto& view = open(manifest("root.html"), registry);
   ASSERT_TRUE(loads->waitPast(0));
   EXPECT_EQ(evaluate(view.webView(), "document.title"), "root");
-  // It reads the folder that holds it, here the whole resource root.
-  EXPECT_EQ(evaluate(view.webView(), "String(window.leaked)"), "x");
+  // It reads that file alone, nothing else of the resource root.
+  EXPECT_EQ(evaluate(view.webView(), "String(window.leaked)"), "undefined");
 }
 
 }  // namespace

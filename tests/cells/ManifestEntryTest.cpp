@@ -59,16 +59,31 @@ TEST_F(ManifestEntryTest, EscapingEntriesAreRefusedAndNotLookedUpElsewhere) {
   }
 }
 
-TEST_F(ManifestEntryTest, MissingEntryFallsBackToTheResourceRootAndItsOwnFolder) {
-  EXPECT_EQ(resolve("root.html"), (CellEntry{canonical(res()), "root.html"}));
-  EXPECT_EQ(resolve("deep/page.html"), (CellEntry{canonical(res() / "deep"), "page.html"}));
+TEST_F(ManifestEntryTest, MissingEntryFallsBackToTheResourceRootForTheFileAlone) {
+  EXPECT_EQ(resolve("root.html"), (CellEntry{canonical(res()), "root.html", false}));
+  EXPECT_EQ(resolve("deep/page.html"), (CellEntry{canonical(res() / "deep"), "page.html", false}));
   EXPECT_EQ(resolve("root-out.html"), std::nullopt);
   EXPECT_EQ(resolve("missing.html"), std::nullopt);
   // No manifest folder: the root is searched directly; no root either: nothing.
-  EXPECT_EQ(resolveEntrypoint(std::nullopt, res(), "root.html"), (CellEntry{canonical(res()), "root.html"}));
+  EXPECT_EQ(resolveEntrypoint(std::nullopt, res(), "root.html"), (CellEntry{canonical(res()), "root.html", false}));
   EXPECT_EQ(resolveEntrypoint(std::nullopt, std::nullopt, "root.html"), std::nullopt);
   EXPECT_EQ(resolveEntrypoint(tmp.path() / "gone", res(), "root.html"),
-            (CellEntry{canonical(res()), "root.html"}));
+            (CellEntry{canonical(res()), "root.html", false}));
+}
+
+TEST_F(ManifestEntryTest, ACellFolderLeadingOutOfExpressionsIsRefused) {
+  tmp.write("elsewhere/index.html", "elsewhere");
+  tmp.write("res/Expressions/other/index.html", "other");
+  fs::create_directory_symlink(tmp.path() / "elsewhere", res() / "Expressions" / "out");
+  fs::create_directory_symlink(".", res() / "Expressions" / "all");
+  fs::create_directory_symlink("other", res() / "Expressions" / "alias");
+  EXPECT_EQ(resolveEntrypoint(res() / "Expressions" / "out", res(), "index.html"), std::nullopt);
+  EXPECT_EQ(resolveEntrypoint(res() / "Expressions" / "all", res(), "cell/index.html"), std::nullopt);
+  EXPECT_EQ(resolveEntrypoint(tmp.path() / "elsewhere", res(), "index.html"), std::nullopt);
+  EXPECT_EQ(resolveEntrypoint(res(), res(), "root.html"), std::nullopt);
+  // A link that stays inside Expressions is followed.
+  EXPECT_EQ(resolveEntrypoint(res() / "Expressions" / "alias", res(), "index.html"),
+            (CellEntry{canonical(res() / "Expressions" / "other"), "index.html"}));
 }
 
 TEST_F(ManifestEntryTest, ThroughTheRegistryInBothLayouts) {
@@ -79,12 +94,17 @@ TEST_F(ManifestEntryTest, ThroughTheRegistryInBothLayouts) {
   manifest.surface.entrypoint = "../secret.html";
   EXPECT_EQ(resolveEntrypoint(manifest, folders), std::nullopt);
 
+  // No folder of its own (its id names none): the entry file alone, at the root.
+  auto homeless = testing::sampleManifest("no-such-folder");
+  homeless.surface.entrypoint = "root.html";
+  EXPECT_EQ(resolveEntrypoint(homeless, folders), (CellEntry{canonical(res()), "root.html", false}));
+
   // The flat layout: the files lie at the resource root itself.
   TempFolder flat;
   flat.write("index.html", "flat");
   manifest.surface.entrypoint = "index.html";
   EXPECT_EQ(resolveEntrypoint(manifest, ManifestRegistry(flat.path())),
-            (CellEntry{canonical(flat.path()), "index.html"}));
+            (CellEntry{canonical(flat.path()), "index.html", false}));
   EXPECT_EQ(resolveEntrypoint(manifest, ManifestRegistry(std::nullopt)), std::nullopt);
 }
 

@@ -129,9 +129,12 @@ class CellWindowTest : public ::testing::Test {
     return *cell;
   }
 
-  void dissolve() {
+  // As the shell does: the cell is told first, then goes after its fade-out.
+  void dissolve(int fadeMs = 0) {
     loads.reset();
     if (!cell) return;
+    cell->cellDissolving();
+    if (fadeMs > 0) pump(fadeMs);
     frame.remove(*cell);
     cell.reset();
   }
@@ -235,9 +238,18 @@ class LoopbackSite {
              "open.onsuccess = () => { const t = open.result.transaction('s', 'readwrite');"
              "  t.objectStore('s').put('1', 'k'); t.oncomplete = () => { document.title = 'stored'; }; };"
              "</script>";
-    } else if (route == "/ticking") {
-      body = "<title>ticking</title><script>setInterval(() => fetch('/tick'), 20);</script>";
-    } else if (route == "/tick") {
+    } else if (route == "/worker" || route == "/shared") {
+      // Each page proves it runs, then starts something that would outlive it.
+      body = "<script>fetch('/worker-tick'); navigator.serviceWorker.register('/worker.js');</script>";
+      if (route == "/shared") body = "<script>fetch('/shared-tick'); new SharedWorker('/shared.js');</script>";
+    } else if (route == "/worker.js" || route == "/shared.js") {
+      type = "text/javascript";
+      body = "setInterval(() => fetch('" + route.substr(0, route.size() - 3) + "-tick'), 20);";
+    } else if (route == "/alerts") {
+      body = "<script>setInterval(() => { fetch('/alerts-tick'); alert('again'); }, 20);</script>";
+    } else if (route == "/busy") {
+      body = "<script>fetch('/busy-tick'); setTimeout(() => { for (;;) {} }, 50);</script>";
+    } else if (route.ends_with("-tick")) {
       type = "text/plain";
     } else if (route == "/recall") {
       body = "<title>recall</title>";

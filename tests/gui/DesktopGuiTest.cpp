@@ -4,33 +4,26 @@
 #include "Shell/ContentView.h"
 #include "Shell/Style.h"
 
+#include "AccessibleTree.h"
+#include "GuiSupport.h"
 #include "MainLoop.h"
 
 #include <gtest/gtest.h>
 #include <gtkmm.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace kivari {
 namespace {
 
+using testing::findIn;
+using testing::holdsFocus;
 using testing::pump;
+using testing::xdotool;
 
 // The desktop's waits are held to three seconds unless a test says otherwise.
 bool pumpUntil(const std::function<bool()>& done, int limitMs = 3000) { return testing::pumpUntil(done, limitMs); }
-
-// Sends real key presses through the X server, as a person typing would.
-void xdotool(const std::vector<std::string>& args) {
-  std::vector<std::string> argv{"xdotool"};
-  argv.insert(argv.end(), args.begin(), args.end());
-  Glib::spawn_sync("", argv, Glib::SpawnFlags::SEARCH_PATH);
-}
-
-// An entry's keyboard focus sits on its inner text widget.
-bool holdsFocus(Gtk::Window& window, Gtk::Widget& widget) {
-  auto* focus = window.get_focus();
-  return window.is_active() && focus != nullptr && (focus == &widget || focus->is_ancestor(widget));
-}
 
 // Return in a field, without going through the keyboard.
 void pressReturn(Gtk::Entry& field) { g_signal_emit_by_name(field.gobj(), "activate"); }
@@ -64,6 +57,7 @@ class DesktopGuiTest : public ::testing::Test {
     state = std::make_unique<AppState>(std::make_unique<ManifestRegistry>(std::nullopt),
                                        std::move(services));
     window = std::make_unique<Gtk::Window>();
+    window->set_title("Kivari");
     window->set_decorated(false);
     window->set_default_size(1024, 700);
     window->add_css_class("kivari");
@@ -117,14 +111,12 @@ TEST_F(DesktopGuiTest, SuggestionListFiltersAndHides) {
   EXPECT_LE(rows.size(), 12u);  // label and tag per row, at most six rows
 
   field.set_text("zzzzqqq");
-  pump(50);
-  EXPECT_FALSE(list.get_visible());
+  EXPECT_TRUE(pumpUntil([&] { return !list.get_visible(); }));  // after its fade
   field.set_text("pla");
   pump(50);
   EXPECT_TRUE(list.get_visible());
   pressReturn(field);  // Return hides the list
-  pump(50);
-  EXPECT_FALSE(list.get_visible());
+  EXPECT_TRUE(pumpUntil([&] { return !list.get_visible(); }));
 }
 
 TEST_F(DesktopGuiTest, EscLeavesTheFieldAloneWithoutAnOpenCell) {
@@ -140,7 +132,8 @@ TEST_F(DesktopGuiTest, EscLeavesTheFieldAloneWithoutAnOpenCell) {
 }
 
 TEST_F(DesktopGuiTest, EscDissolvesAnOpenCellEvenFromAFocusedField) {
-  state->allow(Expression::notes());
+  // A cell that leaves the keyboard to the compact bar.
+  state->allow(Expression::calendar());
   pump(100);
   auto& bar = content->compactBar();
   ASSERT_TRUE(bar.get_visible());
@@ -152,10 +145,15 @@ TEST_F(DesktopGuiTest, EscDissolvesAnOpenCellEvenFromAFocusedField) {
   EXPECT_EQ(state->intentText(), "draft");  // Esc never reached the field
   const auto lines = ribbonTexts();
   ASSERT_GE(lines.size(), 2u);
-  EXPECT_EQ(lines[lines.size() - 2], "Dissolving Notes…");
-  // The unsent text is waiting in the prompt desktop's field.
+  EXPECT_EQ(lines[lines.size() - 2], "Dissolving Calendar…");
+  // The unsent text is waiting in the prompt desktop's field, not selected:
+  // typing on extends it.
   ASSERT_TRUE(pumpUntil([&] { return !bar.get_visible(); }));
-  EXPECT_EQ(content->promptDesktop().promptField().get_text(), "draft");
+  auto& field = content->promptDesktop().promptField();
+  EXPECT_EQ(field.get_text(), "draft");
+  ASSERT_TRUE(pumpUntil([&] { return holdsFocus(*window, field); }));
+  xdotool({"type", "--delay", "20", " more"});
+  EXPECT_TRUE(pumpUntil([&] { return state->intentText() == "draft more"; })) << state->intentText();
 }
 
 TEST_F(DesktopGuiTest, CompactBarReplacesTheCellWithoutDissolveLines) {
@@ -181,16 +179,6 @@ TEST_F(DesktopGuiTest, DissolveButtonAndLayers) {
   pump(50);
   EXPECT_EQ(state->mode(), AppMode::prompt());
   EXPECT_TRUE(content->promptDesktop().get_visible());
-}
-
-template <typename T>
-T* findIn(Gtk::Widget* root) {
-  if (root == nullptr) return nullptr;
-  if (auto* hit = dynamic_cast<T*>(root)) return hit;
-  for (auto* c = root->get_first_child(); c != nullptr; c = c->get_next_sibling()) {
-    if (auto* hit = findIn<T>(c)) return hit;
-  }
-  return nullptr;
 }
 
 TEST_F(DesktopGuiTest, CapabilityCardKeys) {
@@ -268,6 +256,87 @@ TEST_F(DesktopGuiTest, LateCloseOfAReplacedCellDoesNothing) {
   g_signal_emit_by_name(findIn<CellHeader>(content->cellLayer())->closeButton().gobj(), "clicked");
   pump(20);
   EXPECT_EQ(state->mode(), AppMode::prompt());
+}
+
+
+
+// Whether the keyboard focus is somewhere inside `root`.
+bool focusInside(Gtk::Window& window, Gtk::Widget* root) {
+  auto* focus = window.get_focus();
+  return root != nullptr && focus != nullptr && (focus == root || focus->is_ancestor(*root));
+}
+
+TEST_F(DesktopGuiTest, CardsHoldTheKeyboardAndReturnOnDenyDenies) {
+  auto& field = content->promptDesktop().promptField();
+  // The DNA card: focus on its first row, Tab goes round inside it, typing
+  // never reaches the prompt field under it.
+  state->setIntentText("sheet");
+  state->submit();
+  ASSERT_TRUE(pumpUntil([&] {
+    auto* picker = findIn<DNAPickerView>(content->cardLayer());
+    return picker != nullptr && holdsFocus(*window, *picker->rows().front());
+  }));
+  for (int i = 0; i < 4; ++i) {
+    xdotool({"key", "Tab"});
+    pump(60);
+    EXPECT_TRUE(focusInside(*window, content->cardLayer())) << "after Tab " << i + 1;
+  }
+  xdotool({"type", "--delay", "20", "xyz"});
+  pump(100);
+  EXPECT_EQ(state->intentText(), "");
+  EXPECT_FALSE(content->promptDesktop().suggestionList().get_visible());
+  g_signal_emit_by_name(findIn<DNAPickerView>(content->cardLayer())->closeButton().gobj(), "clicked");
+  ASSERT_TRUE(pumpUntil([&] { return holdsFocus(*window, field); }));  // back in the prompt
+
+  // The capability card: Tab stays inside; with the focus moved onto Deny,
+  // Return denies instead of granting.
+  state->setIntentText("weather");
+  state->submit();
+  CapabilityPromptView* card = nullptr;
+  ASSERT_TRUE(pumpUntil([&] {
+    card = findIn<CapabilityPromptView>(content->cardLayer());
+    return card != nullptr && holdsFocus(*window, card->allowButton());
+  }));
+  for (int i = 0; i < 3; ++i) {
+    xdotool({"key", "Tab"});
+    pump(60);
+    EXPECT_TRUE(focusInside(*window, content->cardLayer())) << "after Tab " << i + 1;
+  }
+  if (!holdsFocus(*window, card->denyButton())) xdotool({"key", "shift+Tab"});
+  ASSERT_TRUE(pumpUntil([&] { return holdsFocus(*window, card->denyButton()); }));
+  xdotool({"key", "Return"});
+  ASSERT_TRUE(pumpUntil([&] { return state->mode() == AppMode::prompt(); }));
+  EXPECT_EQ(state->statusMessages().back().text, "Denied");
+  EXPECT_TRUE(pumpUntil([&] { return holdsFocus(*window, field); }));
+}
+
+// What a screen reader reaches has a real name, in every mode.
+TEST_F(DesktopGuiTest, ScreenReaderNamesEveryControlInEveryMode) {
+  testing::AccessibleTreeReader reader;
+  ASSERT_EQ(reader.error(), "") << "the GUI tests run under dbus-run-session";
+  auto check = [&](const char* mode, const char* reached, const char* hidden) {
+    pump(kModeAnimationMs + 150);  // leaving layers are gone
+    const auto nodes = reader.read();
+    ASSERT_EQ(reader.error(), "") << mode;
+    EXPECT_EQ(testing::unnamedAccessibles(nodes), std::vector<std::string>{}) << mode;
+    auto reaches = [&](const char* name) {
+      return std::any_of(nodes.begin(), nodes.end(), [&](const auto& n) { return n.name == name; });
+    };
+    EXPECT_TRUE(reaches(reached)) << mode << " lacks " << reached;
+    EXPECT_FALSE(reaches(hidden)) << mode << " shows " << hidden;
+  };
+  content->promptDesktop().promptField().set_text("pla");  // with its suggestion rows
+  check("desktop", "Cell Catalog", "Allow");
+  state->setIntentText("sheet");
+  state->submit();
+  check("picker", "Google Sheets", "Request");  // nothing under a card
+  state->cancelPicker();
+  state->setIntentText("weather");
+  state->submit();
+  check("card", "Allow", "Request");
+  // A browser cell with nothing to load: its own controls are what counts.
+  state->allow(Expression::browser(*Url::parse("http://127.0.0.1:9/")));
+  check("browser", "Address", "Request");
 }
 
 }  // namespace

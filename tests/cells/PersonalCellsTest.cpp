@@ -1,0 +1,134 @@
+#include "Cells/CalendarAgenda.h"
+#include "Cells/ComposeDraft.h"
+#include "Cells/ReminderNote.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace kivari {
+namespace {
+
+using std::chrono::milliseconds;
+
+struct Handed {
+  ComposeType type;
+  std::string to, subject, body;
+  bool operator==(const Handed&) const = default;
+};
+
+struct ComposeFixture {
+  explicit ComposeFixture(ComposeType type, std::string to = "", std::string subject = "",
+                          std::string body = "")
+      : draft(type, std::move(to), std::move(subject), std::move(body), scheduler,
+              [this] { ++closes; },
+              [this](ComposeType t, const std::string& a, const std::string& s, const std::string& b) {
+                handed.push_back({t, a, s, b});
+                return taken;
+              }) {}
+  ManualScheduler scheduler;
+  int closes = 0;
+  bool taken = true;
+  std::vector<Handed> handed;
+  ComposeDraft draft;
+};
+
+TEST(ComposeDraft, OnlyAnExactlyEmptyRecipientHoldsSendBackAndFieldsGoAsTyped) {
+  ComposeFixture f(ComposeType::message, "", "ignored", " body ");
+  EXPECT_FALSE(f.draft.canSend());
+  EXPECT_FALSE(f.draft.send());
+  EXPECT_TRUE(f.handed.empty());
+  f.draft.setRecipient("  ");
+  ASSERT_TRUE(f.draft.canSend());
+  EXPECT_TRUE(f.draft.send());
+  // A message never carries a subject.
+  EXPECT_EQ(f.handed, (std::vector<Handed>{{ComposeType::message, "  ", "", " body "}}));
+
+  ComposeFixture mail(ComposeType::email, "bob", "", "");
+  EXPECT_TRUE(mail.draft.send());
+  mail.draft.setSubject("Lunch ");
+  mail.draft.send();
+  EXPECT_EQ(mail.handed, (std::vector<Handed>{{ComposeType::email, "bob", "", ""},
+                                              {ComposeType::email, "bob", "Lunch ", ""}}));
+}
+
+TEST(ComposeDraft, ClosesHalfASecondAfterASendThatWasTaken) {
+  ComposeFixture f(ComposeType::email, "bob@example.com", "Lunch", "At noon?");
+  ASSERT_TRUE(f.draft.send());
+  EXPECT_FALSE(f.draft.sendFailed());
+  f.scheduler.advance(milliseconds(499));
+  EXPECT_EQ(f.closes, 0);
+  f.scheduler.advance(milliseconds(1));
+  EXPECT_EQ(f.closes, 1);
+}
+
+TEST(ComposeDraft, AMessageNobodyTookIsKeptAndTheCellStaysOpen) {
+  ComposeFixture f(ComposeType::message, "mom", "", "I'll be late");
+  f.taken = false;
+  EXPECT_FALSE(f.draft.send());
+  EXPECT_TRUE(f.draft.sendFailed());
+  f.scheduler.advance(milliseconds(5000));
+  EXPECT_EQ(f.closes, 0);
+  EXPECT_EQ(f.draft.recipient(), "mom");
+  EXPECT_EQ(f.draft.body(), "I'll be late");
+
+  // A later hand-off that works clears the failure and closes as usual.
+  f.taken = true;
+  EXPECT_TRUE(f.draft.send());
+  EXPECT_FALSE(f.draft.sendFailed());
+  f.scheduler.advance(milliseconds(500));
+  EXPECT_EQ(f.closes, 1);
+
+  // No handoff at all is a failure too, never a silent success.
+  f.draft.setHandoff(nullptr);
+  EXPECT_FALSE(f.draft.send());
+  EXPECT_TRUE(f.draft.sendFailed());
+}
+
+TEST(ReminderNote, EditingThenNotedOnceWithTheCloseAfterOneAndAHalfSeconds) {
+  ManualScheduler scheduler;
+  int closes = 0;
+  ReminderNote note("", scheduler, [&] { ++closes; });
+  EXPECT_FALSE(note.canConfirm());
+  EXPECT_FALSE(note.confirm());
+  note.setText(" ");
+  ASSERT_TRUE(note.canConfirm());
+  EXPECT_TRUE(note.confirm());
+  EXPECT_TRUE(note.saved());
+  EXPECT_FALSE(note.confirm());
+  note.setText("call mom");
+  EXPECT_TRUE(note.saved());
+  EXPECT_FALSE(note.canConfirm());
+  scheduler.advance(milliseconds(1499));
+  EXPECT_EQ(closes, 0);
+  scheduler.advance(milliseconds(1));
+  EXPECT_EQ(closes, 1);
+  scheduler.advance(milliseconds(5000));
+  EXPECT_EQ(closes, 1);
+}
+
+TEST(CalendarAgenda, SourceColoursMatchWholeNamesExactly) {
+  std::vector<Rgba> marks;
+  for (const auto& event : todayEvents()) marks.push_back(calendarSourceColor(event.source));
+  EXPECT_EQ(marks, (std::vector<Rgba>{palette::blue, palette::purple, palette::orange, palette::blue,
+                                      palette::orange}));
+  for (const char* other : {"google calendar", "Outlook ", "Google", "", "OUTLOOK"}) {
+    EXPECT_EQ(calendarSourceColor(other), palette::orange) << other;
+  }
+}
+
+TEST(CalendarAgenda, DateLinesFollowTheLocaleAndTheZone) {
+  // 2026-12-06 23:30 UTC: Sunday in London, already Monday in Tokyo.
+  const std::chrono::system_clock::time_point when{std::chrono::seconds(1796599800)};
+  const auto us = calendarDateLines(when, "en_US", "Europe/London");
+  EXPECT_EQ(us.weekday, "Sunday");
+  EXPECT_EQ(us.date, "December 6, 2026");
+  const auto de = calendarDateLines(when, "de_DE", "Asia/Tokyo");
+  EXPECT_EQ(de.weekday, "Montag");
+  EXPECT_EQ(de.date, "7. Dezember 2026");
+}
+
+}  // namespace
+}  // namespace kivari

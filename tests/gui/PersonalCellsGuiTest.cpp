@@ -1,0 +1,248 @@
+// The composer, reminder, calendar and notes cells on the road a person
+// takes: type the request, allow it, read the cell, dissolve it.
+#include "Cells/ComposeExpressionView.h"
+#include "Cells/NotesExpressionView.h"
+#include "Cells/ReminderCellView.h"
+#include "Core/AppState.h"
+#include "Shell/CardViews.h"
+#include "Shell/ContentView.h"
+#include "Shell/Style.h"
+
+#include "GuiSupport.h"
+#include "MainLoop.h"
+
+#include <gtest/gtest.h>
+#include <gtkmm.h>
+
+#include <algorithm>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace kivari {
+namespace {
+
+using std::chrono::milliseconds;
+using testing::accessibleName;
+using testing::click;
+using testing::findIn;
+using testing::holdsFocus;
+using testing::pump;
+using testing::pumpUntil;
+using testing::xdotool;
+
+void forEachShown(Gtk::Widget& w, const std::function<void(Gtk::Widget&)>& visit) {
+  if (!w.get_visible()) return;
+  visit(w);
+  for (auto* c = w.get_first_child(); c != nullptr; c = c->get_next_sibling()) forEachShown(*c, visit);
+}
+
+struct CellReading {
+  std::vector<std::string> labels;    // visible text
+  std::set<std::string> controls;     // names of buttons and fields
+  std::vector<std::string> nameless;  // controls a screen reader could not name
+};
+
+CellReading read(Gtk::Widget& cell) {
+  CellReading out;
+  forEachShown(cell, [&](Gtk::Widget& w) {
+    auto* label = dynamic_cast<Gtk::Label*>(&w);
+    if (label != nullptr && !label->get_text().empty()) out.labels.push_back(label->get_text());
+    if (dynamic_cast<Gtk::Button*>(&w) || dynamic_cast<Gtk::Entry*>(&w) ||
+        dynamic_cast<Gtk::TextView*>(&w)) {
+      const std::string name = accessibleName(w);
+      if (name.empty() || name.find("gtk") != std::string::npos) {
+        out.nameless.push_back(G_OBJECT_TYPE_NAME(w.gobj()));
+      } else {
+        out.controls.insert(name);
+      }
+    }
+  });
+  return out;
+}
+
+bool has(const std::vector<std::string>& all, const std::string& one) {
+  return std::find(all.begin(), all.end(), one) != all.end();
+}
+
+std::string textOf(Gtk::TextView& view) { return view.get_buffer()->get_text().raw(); }
+
+class PersonalCellsGuiTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    installStyle();
+    AppStateServices services;  // the real rules, no language model
+    services.executeSystemAction = [](SystemControlAction) { return SystemActionResult{true, "done"}; };
+    state = std::make_unique<AppState>(std::make_unique<ManifestRegistry>(std::nullopt), std::move(services));
+    window = std::make_unique<Gtk::Window>();
+    window->set_decorated(false);
+    window->set_default_size(1024, 700);
+    window->add_css_class("kivari");
+    content = std::make_unique<ContentView>(*window, *state, scheduler);
+    window->set_child(*content);
+    window->present();
+    ASSERT_TRUE(pumpUntil([&] { return window->get_mapped(); }, 3000));
+    pump(100);
+    // Pointer focus: crossing into the window gives it the keyboard.
+    xdotool({"mousemove", "1500", "950"});
+    pump(50);
+    xdotool({"mousemove", "512", "350"});
+    pump(100);
+  }
+
+  void TearDown() override {
+    window->hide();
+    pump(50);
+    content.reset();
+    window.reset();
+  }
+
+  // Types the request as a person would, and allows it on the card.
+  template <typename Cell>
+  Cell* openByTyping(const std::string& request) {
+    auto& field = content->promptDesktop().promptField();
+    pumpUntil([&] { return holdsFocus(*window, field); }, 3000);
+    xdotool({"type", "--delay", "15", request});
+    if (!pumpUntil([&] { return state->intentText() == request; }, 3000)) return nullptr;
+    xdotool({"key", "Return"});
+    if (!pumpUntil([&] {
+          auto* card = findIn<CapabilityPromptView>(content->cardLayer());
+          return card != nullptr && card->allowButton().has_focus();
+        }, 3000)) {
+      return nullptr;
+    }
+    xdotool({"key", "Return"});
+    pumpUntil([&] { return findIn<Cell>(content->cellLayer()) != nullptr; }, 3000);
+    pump(50);
+    return findIn<Cell>(content->cellLayer());
+  }
+
+  bool dissolveWithEsc() {
+    xdotool({"key", "Escape"});
+    return pumpUntil([&] { return state->mode() == AppMode::prompt(); }, 3000);
+  }
+
+  // A new request from the compact bar replaces the open cell.
+  void replaceWithNotes() {
+    state->setIntentText("write a note");
+    state->submit();
+    state->allow(Expression::notes());
+    pump(20);
+  }
+
+  ManualScheduler scheduler;
+  std::unique_ptr<AppState> state;
+  std::unique_ptr<Gtk::Window> window;
+  std::unique_ptr<ContentView> content;
+};
+
+TEST_F(PersonalCellsGuiTest, EachCellOnTheRoadIsNamedForScreenReadersAndDissolves) {
+  struct Road {
+    std::string request;
+    std::set<std::string> controls;
+    std::string label;
+  };
+  const std::vector<Road> roads{
+      {"text mom I'll be late", {"Dissolve", "To", "Message", "Send"}, "Messages"},
+      {"email bob about lunch", {"Dissolve", "To", "Subject", "Body", "Send"}, "Subject:"},
+      {"remind me to call mom", {"Dissolve", "Reminder", "Set Reminder"}, "Local Store DNA"},
+      {"check my calendar", {"Dissolve"}, "5 events"},
+      {"write a note", {"Dissolve", "Note"}, "Ephemeral FS DNA"},
+  };
+  for (const auto& road : roads) {
+    auto* cell = openByTyping<Gtk::Widget>(road.request);
+    ASSERT_NE(cell, nullptr) << road.request;
+    const auto seen = read(*cell);
+    EXPECT_TRUE(seen.nameless.empty()) << road.request << ": " << seen.nameless.front();
+    EXPECT_EQ(seen.controls, road.controls) << road.request;
+    EXPECT_TRUE(has(seen.labels, road.label)) << road.request;
+    ASSERT_TRUE(dissolveWithEsc()) << road.request;
+  }
+}
+
+TEST_F(PersonalCellsGuiTest, ComposerKeepsAMessageNobodyTookAndSendsWithControlReturn) {
+  auto* composer = openByTyping<ComposeExpressionView>("text mom I'll be late");
+  ASSERT_NE(composer, nullptr);
+  EXPECT_EQ(composer->recipientField().get_text(), "mom");
+  composer->recipientField().set_text("");
+  EXPECT_FALSE(composer->sendButton().get_sensitive());
+  composer->recipientField().set_text("mom");
+
+  // Nobody takes it: the cell stays, as typed, and says so.
+  const auto body = textOf(composer->bodyField());
+  const auto lines = state->statusMessages().size();
+  composer->draft().setHandoff([](auto&&...) { return false; });
+  click(composer->sendButton());
+  scheduler.advance(milliseconds(2000));
+  ASSERT_TRUE(state->mode().isExpressing());
+  EXPECT_TRUE(composer->errorLine().get_visible());
+  EXPECT_EQ(composer->recipientField().get_text(), "mom");
+  EXPECT_EQ(textOf(composer->bodyField()), body);
+  EXPECT_EQ(state->statusMessages().size(), lines);
+
+  // Control-Return from the body sends without typing a new line.
+  int sent = 0;
+  composer->draft().setHandoff([&](auto&&...) { return ++sent > 0; });
+  composer->bodyField().grab_focus();
+  xdotool({"key", "ctrl+Return"});
+  ASSERT_TRUE(pumpUntil([&] { return sent == 1; }, 3000));
+  EXPECT_EQ(textOf(composer->bodyField()), body);
+  scheduler.advance(milliseconds(500));
+  EXPECT_EQ(state->mode(), AppMode::prompt());
+}
+
+TEST_F(PersonalCellsGuiTest, NotesTakeTheKeyboardAndStartEmptyEveryTime) {
+  auto* notes = openByTyping<NotesExpressionView>("write a note");
+  ASSERT_NE(notes, nullptr);
+  ASSERT_TRUE(pumpUntil([&] { return notes->editor().has_focus(); }, 3000));
+  xdotool({"type", "--delay", "15", "milk"});
+  ASSERT_TRUE(pumpUntil([&] { return textOf(notes->editor()) == "milk"; }, 3000));
+  EXPECT_EQ(content->compactBar().field().get_text(), "");
+  ASSERT_TRUE(dissolveWithEsc());
+  state->allow(Expression::notes());
+  pump(50);
+  EXPECT_EQ(textOf(findIn<NotesExpressionView>(content->cellLayer())->editor()), "");
+}
+
+TEST_F(PersonalCellsGuiTest, SelfClosesCloseTheirOwnCellAndNoOther) {
+  auto composerSent = [&] {
+    state->allow(Expression::email("bob@example.com", "", ""));
+    pump(20);
+    auto* composer = findIn<ComposeExpressionView>(content->cellLayer());
+    composer->draft().setHandoff([](auto&&...) { return true; });
+    click(composer->sendButton());
+  };
+  auto reminderSet = [&] {
+    state->allow(Expression::reminder("call mom"));
+    pump(20);
+    auto* reminder = findIn<ReminderCellView>(content->cellLayer());
+    click(reminder->setButton());
+    EXPECT_TRUE(reminder->notedLine().get_visible() && !reminder->setButton().get_visible());
+  };
+  for (const auto& selfClosing : {std::function<void()>(composerSent), std::function<void()>(reminderSet)}) {
+    selfClosing();
+    scheduler.advance(milliseconds(1500));
+    EXPECT_EQ(state->mode(), AppMode::prompt());
+
+    // Replaced by a new request before its close is due: the new cell stays.
+    selfClosing();
+    replaceWithNotes();
+    auto lines = state->statusMessages().size();
+    scheduler.advance(milliseconds(2000));
+    EXPECT_EQ(state->mode(), AppMode::expressing(Expression::notes()));
+    EXPECT_EQ(state->statusMessages().size(), lines);
+    state->dissolve();
+
+    // Dissolved with Esc before its close is due: the later close does nothing.
+    selfClosing();
+    ASSERT_TRUE(dissolveWithEsc());
+    lines = state->statusMessages().size();
+    scheduler.advance(milliseconds(2000));
+    EXPECT_EQ(state->mode(), AppMode::prompt());
+    EXPECT_EQ(state->statusMessages().size(), lines);
+  }
+}
+
+}  // namespace
+}  // namespace kivari

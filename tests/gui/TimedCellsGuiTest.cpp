@@ -1,0 +1,184 @@
+// The road of a timer, weather and music request through the real rules:
+// typed, allowed with Return, read, dissolved with Esc.
+#include "Cells/MusicCellView.h"
+#include "Cells/TimerCellView.h"
+#include "Cells/WeatherCellView.h"
+#include "Core/AppState.h"
+#include "Shell/ContentView.h"
+#include "Shell/Style.h"
+
+#include "MainLoop.h"
+
+#include <gtest/gtest.h>
+#include <gtkmm.h>
+
+#include <algorithm>
+#include <functional>
+
+namespace kivari {
+namespace {
+
+using testing::pump;
+using testing::pumpUntil;
+
+void xdotool(const std::vector<std::string>& args) {
+  std::vector<std::string> argv{"xdotool"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  Glib::spawn_sync("", argv, Glib::SpawnFlags::SEARCH_PATH);
+}
+
+void walk(Gtk::Widget& root, const std::function<void(Gtk::Widget&)>& visit) {
+  visit(root);
+  for (auto* c = root.get_first_child(); c != nullptr; c = c->get_next_sibling()) walk(*c, visit);
+}
+
+// What a person sees: the texts of the labels on screen.
+std::vector<std::string> shownLabels(Gtk::Widget& root) {
+  std::vector<std::string> out;
+  walk(root, [&](Gtk::Widget& w) {
+    if (auto* label = dynamic_cast<Gtk::Label*>(&w); label != nullptr && label->get_mapped()) {
+      out.push_back(label->get_text());
+    }
+  });
+  return out;
+}
+
+bool shows(Gtk::Widget& root, const std::string& text) {
+  const auto labels = shownLabels(root);
+  return std::find(labels.begin(), labels.end(), text) != labels.end();
+}
+
+// Buttons and bars a screen reader could not name: no text of their own and
+// no accessible label.
+int unnamedControls(Gtk::Widget& root) {
+  int unnamed = 0;
+  walk(root, [&](Gtk::Widget& w) {
+    if (dynamic_cast<Gtk::Button*>(&w) == nullptr && dynamic_cast<Gtk::ProgressBar*>(&w) == nullptr) return;
+    bool named = gtk_test_accessible_has_property(GTK_ACCESSIBLE(w.gobj()), GTK_ACCESSIBLE_PROPERTY_LABEL);
+    walk(w, [&](Gtk::Widget& inner) {
+      if (auto* label = dynamic_cast<Gtk::Label*>(&inner)) named = named || !label->get_text().empty();
+    });
+    if (!named) ++unnamed;
+  });
+  return unnamed;
+}
+
+template <typename T>
+T* findIn(Gtk::Widget* root) {
+  T* hit = nullptr;
+  if (root != nullptr) walk(*root, [&](Gtk::Widget& w) { hit = hit ? hit : dynamic_cast<T*>(&w); });
+  return hit;
+}
+
+class TimedCellsGuiTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    installStyle();
+    state = std::make_unique<AppState>(std::make_unique<ManifestRegistry>(std::nullopt), AppStateServices{});
+    window = std::make_unique<Gtk::Window>();
+    window->set_decorated(false);
+    window->set_default_size(1024, 700);
+    window->add_css_class("kivari");
+    content = std::make_unique<ContentView>(*window, *state, scheduler);
+    window->set_child(*content);
+    window->present();
+    ASSERT_TRUE(pumpUntil([&] { return window->get_mapped(); }, 3000));
+    pump(200);
+    xdotool({"mousemove", "1500", "950"});
+    pump(50);
+    xdotool({"mousemove", "512", "350"});
+    pump(100);
+  }
+
+  void TearDown() override {
+    window->hide();
+    pump(50);
+    content.reset();
+    window.reset();
+  }
+
+  // Types the request, allows it with Return and waits for its cell.
+  template <typename Cell>
+  Cell* open(const std::string& request) {
+    auto& field = content->promptDesktop().promptField();
+    // An entry's keyboard focus sits on its inner text widget.
+    const auto focused = [&] {
+      auto* focus = window->get_focus();
+      return window->is_active() && focus != nullptr && (focus == &field || focus->is_ancestor(field));
+    };
+    if (!pumpUntil(focused, 3000)) return nullptr;
+    xdotool({"type", "--delay", "15", request});
+    if (!pumpUntil([&] { return state->intentText() == request; }, 3000)) return nullptr;
+    xdotool({"key", "Return"});
+    if (!pumpUntil([&] { return state->mode().as<AppMode::CapabilityPrompt>() != nullptr; }, 3000)) return nullptr;
+    pump(100);
+    xdotool({"key", "Return"});
+    Cell* cell = nullptr;
+    pumpUntil([&] { return (cell = findIn<Cell>(content->cellLayer())) != nullptr && cell->get_mapped(); }, 3000);
+    return cell;
+  }
+
+  void dissolveWithEsc() {
+    xdotool({"key", "Escape"});
+    ASSERT_TRUE(pumpUntil([&] { return state->mode() == AppMode::prompt(); }, 3000));
+    EXPECT_EQ(state->statusMessages().back().text.rfind("No trace left", 0), 0u);
+  }
+
+  MainLoopScheduler scheduler;
+  std::unique_ptr<AppState> state;
+  std::unique_ptr<Gtk::Window> window;
+  std::unique_ptr<ContentView> content;
+};
+
+TEST_F(TimedCellsGuiTest, TimerCountsToDoneSilentlyWithoutASoundDevice) {
+  auto* timer = open<TimerCellView>("set a timer for 2 seconds");
+  ASSERT_NE(timer, nullptr);
+  for (const char* text : {"Timer", "Local Clock DNA", "2", "Pause", "Reset", "No background process after dissolve"}) {
+    EXPECT_TRUE(shows(*timer, text)) << text;
+  }
+  EXPECT_FALSE(shows(*timer, "Done!"));
+  EXPECT_EQ(unnamedControls(*timer), 0);
+  // The real alert runs at zero; with no sound device it is silent and harmless.
+  ASSERT_TRUE(pumpUntil([&] { return shows(*timer, "Done!"); }, 4000));
+  EXPECT_TRUE(shows(*timer, "0"));
+  g_signal_emit_by_name(timer->pauseButton().gobj(), "clicked");
+  EXPECT_TRUE(shows(*timer, "Resume"));
+  dissolveWithEsc();
+}
+
+TEST_F(TimedCellsGuiTest, WeatherShowsTheReadingForThePlaceAfterItsQuery) {
+  auto* weather = open<WeatherCellView>("what's the weather in paris");
+  ASSERT_NE(weather, nullptr);
+  EXPECT_TRUE(shows(*weather, "Weather"));
+  EXPECT_TRUE(shows(*weather, "Querying weather DNA\u2026"));
+  EXPECT_FALSE(shows(*weather, "paris"));
+  ASSERT_TRUE(pumpUntil([&] { return shows(*weather, "paris"); }, 4000));
+  EXPECT_FALSE(shows(*weather, "Querying weather DNA\u2026"));
+  EXPECT_TRUE(shows(*weather, weather->report().emoji()));
+  EXPECT_TRUE(shows(*weather, weather->report().temperatureText()));
+  for (const auto& [label, value] : WeatherReport::kStats) EXPECT_TRUE(shows(*weather, std::string(value)));
+  EXPECT_EQ(unnamedControls(*weather), 0);
+  dissolveWithEsc();
+}
+
+TEST_F(TimedCellsGuiTest, MusicPlaysItsTrackAndNamesEveryButton) {
+  auto* music = open<MusicCellView>("play some music");
+  ASSERT_NE(music, nullptr);
+  EXPECT_TRUE(shows(*music, "Music"));
+  EXPECT_TRUE(shows(*music, std::string(music->player().track().title)));
+  EXPECT_TRUE(shows(*music, "0:00"));
+  EXPECT_TRUE(shows(*music, "4:00"));
+  EXPECT_EQ(unnamedControls(*music), 0);
+  EXPECT_EQ(gtk_test_accessible_check_property(GTK_ACCESSIBLE(music->playButton().gobj()),
+                                               GTK_ACCESSIBLE_PROPERTY_LABEL, "Play"),
+            nullptr);
+  g_signal_emit_by_name(music->playButton().gobj(), "clicked");
+  EXPECT_EQ(gtk_test_accessible_check_property(GTK_ACCESSIBLE(music->playButton().gobj()),
+                                               GTK_ACCESSIBLE_PROPERTY_LABEL, "Pause"),
+            nullptr);
+  EXPECT_TRUE(pumpUntil([&] { return shows(*music, "0:01"); }, 3000));
+  dissolveWithEsc();
+}
+
+}  // namespace
+}  // namespace kivari
