@@ -20,13 +20,17 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 what="${1:-startup}"
 build="${2:-$root/build}"
 width=1600 height=1000
-display=":$((90 + RANDOM % 100))"
-Xvfb "$display" -screen 0 "${width}x${height}x24" >/dev/null 2>&1 &
-xvfb=$!
 pid=""
 runtime="$(mktemp -d)"
+# Xvfb takes a free display of its own choosing: other runs may hold some.
+Xvfb -displayfd 3 -screen 0 "${width}x${height}x24" 3>"$runtime/display" >/dev/null 2>&1 &
+xvfb=$!
 trap 'kill $pid $xvfb 2>/dev/null; rm -rf "$runtime"' EXIT
-export DISPLAY="$display"
+until [ -s "$runtime/display" ]; do
+  kill -0 "$xvfb" 2>/dev/null || { echo "Xvfb did not start" >&2; exit 1; }
+  sleep 0.05
+done
+export DISPLAY=":$(cat "$runtime/display")"
 # WebKit's sandbox keeps its bookkeeping in the runtime folder, as on a desktop session.
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$runtime}"
 sleep 1
@@ -47,7 +51,7 @@ cpu() {
   local before after
   before=$(ticks)
   sleep "$1"
-  after=$(ticks)
+  after=$(ticks 2>/dev/null) || { echo "kivari ended; its last words:" >&2; tail -5 "$runtime/log" >&2; exit 1; }
   awk -v t=$((after - before)) -v hz="$hz" -v s="$1" \
       -v kb="$(awk '/VmRSS/ {print $2}' "/proc/$pid/status")" \
       'BEGIN { printf "%.1f %.0f\n", 100 * t / hz / s, kb / 1024 }'
@@ -67,7 +71,7 @@ moments=(
 
 # session RENDERER: one run through every moment; one "percent rss" line each.
 session() {
-  GSK_RENDERER="$1" "$build/kivari" >/dev/null 2>&1 &
+  GSK_RENDERER="$1" "$build/kivari" >"$runtime/log" 2>&1 &
   pid=$!
   waitForWindow
   sleep 2
