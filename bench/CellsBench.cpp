@@ -2,6 +2,7 @@
 // to its first painted page, and what 50 open-and-dissolve cycles leave behind.
 #include "Cells/BrowserExpressionView.h"
 #include "LoopbackServer.h"
+#include "BenchSupport.h"
 #include "MainLoop.h"
 #include "ProcessScan.h"
 
@@ -23,11 +24,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
+using namespace kivari::bench;
 
 using kivari::testing::pumpUntil;
 
@@ -45,15 +42,6 @@ class LocalPage {
     soup_server_message_set_response(message, "text/html", SOUP_MEMORY_STATIC, body.data(), body.size());
   }};
 };
-
-long residentKiB() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-  }
-  return -1;
-}
 
 int webKitProcessCount() { return static_cast<int>(kivari::testing::webKitProcesses().size()); }
 
@@ -76,15 +64,7 @@ std::pair<double, double> openCell(Gtk::Box& frame, Gtk::Window& window, const s
   frame.append(*cell.view);
   if (!pumpUntil([&] { return cell.finished; }, 10000)) return {-1, -1};
   const double finished = msSince(start);
-  bool painted = false;
-  GdkFrameClock* clock = gtk_widget_get_frame_clock(GTK_WIDGET(window.gobj()));
-  const gulong id = g_signal_connect(clock, "after-paint", G_CALLBACK(+[](GdkFrameClock*, gpointer flag) {
-                                       *static_cast<bool*>(flag) = true;
-                                     }),
-                                     &painted);
-  cell.view->queue_draw();
-  pumpUntil([&] { return painted; }, 2000);
-  g_signal_handler_disconnect(clock, id);
+  untilPainted(window, [&] { cell.view->queue_draw(); });
   return {finished, msSince(start)};
 }
 
@@ -92,12 +72,6 @@ void dissolve(Gtk::Box& frame, Cell& cell) {
   g_signal_handlers_disconnect_by_data(cell.view->webView(), &cell);
   frame.remove(*cell.view);
   cell.view.reset();
-}
-
-void report(const char* what, std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  std::printf("%s: median %.0f ms, min %.0f ms, max %.0f ms (%zu runs)\n", what, values[values.size() / 2],
-              values.front(), values.back(), values.size());
 }
 
 int run(Gtk::Window& window, Gtk::Box& frame, int cycles) {

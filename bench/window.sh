@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Measures Kivari's window under a private Xvfb.
 #   bench/window.sh startup [build-dir] [runs]     time from process start until the window is mapped
-#   bench/window.sh idle [build-dir] [seconds]     CPU use and resident memory at the idle desktop
+#   bench/window.sh moments [build-dir]            CPU (share of one core) and resident memory of the
+#                                                  Kivari process at each moment of a session, with the
+#                                                  cairo and the GL renderer side by side
 #   bench/window.sh cells [build-dir] [cycles]     a browser cell's first paint of a local page, and
 #                                                  memory and WebKit processes after open-and-dissolve cycles
 #   bench/window.sh help [build-dir] [runs]        a help question to the help cell's first frame
@@ -21,14 +23,17 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 what="${1:-startup}"
 build="${2:-$root/build}"
+width=1600 height=1000
 pid=""
 runtime="$(mktemp -d)"
-# The server picks a free display itself: a guessed number may belong to
-# another run's server, which can go away in the middle of a measurement.
-Xvfb -displayfd 3 -screen 0 1920x1080x24 3>"$runtime/display" >/dev/null 2>&1 &
+# Xvfb takes a free display of its own choosing: other runs may hold some.
+Xvfb -displayfd 3 -screen 0 "${width}x${height}x24" 3>"$runtime/display" >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $pid $xvfb 2>/dev/null; rm -rf "$runtime"' EXIT
-until [ -s "$runtime/display" ]; do sleep 0.05; done
+until [ -s "$runtime/display" ]; do
+  kill -0 "$xvfb" 2>/dev/null || { echo "Xvfb did not start" >&2; exit 1; }
+  sleep 0.05
+done
 export DISPLAY=":$(cat "$runtime/display")"
 # WebKit's sandbox keeps its bookkeeping in the runtime folder, as on a desktop session.
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$runtime}"
@@ -43,8 +48,58 @@ waitForWindow() {
   done
 }
 
-ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
 hz=$(getconf CLK_TCK)
+ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
+# cpu SECONDS: the process's CPU over the next SECONDS as "percent rss-MB".
+cpu() {
+  local before after
+  before=$(ticks)
+  sleep "$1"
+  after=$(ticks 2>/dev/null) || { echo "kivari ended; its last words:" >&2; tail -5 "$runtime/log" >&2; exit 1; }
+  awk -v t=$((after - before)) -v hz="$hz" -v s="$1" \
+      -v kb="$(awk '/VmRSS/ {print $2}' "/proc/$pid/status")" \
+      'BEGIN { printf "%.1f %.0f\n", 100 * t / hz / s, kb / 1024 }'
+}
+
+moments=(
+  "idle desktop, after the splash (6-14 s)"
+  "prompt focused, first 10 s (cursor blink)"
+  "prompt focused, after the blink stops"
+  "capability card shown"
+  "notes cell open, first 10 s (cursor blink)"
+  "notes cell open, nothing happening"
+  "1-6 s after the dissolve"
+  "after the dissolve, blink stopped"
+  "calculator cell open, nothing happening"
+)
+
+# session RENDERER: one run through every moment; one "percent rss" line each.
+session() {
+  GSK_RENDERER="$1" "$build/kivari" >"$runtime/log" 2>&1 &
+  pid=$!
+  waitForWindow
+  sleep 6  # past the launch splash; `launch-cpu` measures that
+  cpu 8
+  # The prompt sits in the middle, 45 % down the window. It has the focus
+  # from the start; a key in it starts its cursor blink afresh.
+  xdotool mousemove $((width / 2)) $((height * 45 / 100)) click 1 key End
+  sleep 1; cpu 8
+  sleep 2; cpu 10
+  xdotool type --delay 20 "take a note"; xdotool key Return
+  sleep 1; cpu 5
+  xdotool key Return
+  sleep 1; cpu 8
+  sleep 2; cpu 10
+  xdotool key Escape
+  sleep 1; cpu 5
+  sleep 5; cpu 10
+  xdotool type --delay 20 "calculator"; xdotool key Return
+  sleep 1; xdotool key Return
+  sleep 11; cpu 10
+  kill "$pid"; wait "$pid" 2>/dev/null || true
+  pid=""
+}
+
 # Percent of one core between two tick counts taken `3` seconds apart.
 percent() { awk -v t=$(($2 - $1)) -v hz="$hz" -v s="$3" 'BEGIN { printf "%.2f", 100 * t / hz / s }'; }
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
@@ -73,18 +128,19 @@ case "$what" in
       kill "$pid"; wait "$pid" 2>/dev/null || true
     done
     ;;
-  idle)
-    seconds="${3:-60}"
-    "$build/kivari" >/dev/null 2>&1 &
-    pid=$!
-    waitForWindow
-    sleep 40  # past the splash, the cursor blink and the first security notice
-    before=$(ticks)
-    sleep "$seconds"
-    after=$(ticks)
-    awk -v t=$((after - before)) -v hz="$hz" -v s="$seconds" \
-      'BEGIN { printf "idle CPU: %.2f %% of one core over %d s\n", 100 * t / hz / s, s }'
-    grep VmRSS "/proc/$pid/status"
+  moments)
+    session cairo >"$runtime/cairo"
+    session gl >"$runtime/gl"
+    mapfile -t cairo <"$runtime/cairo"
+    mapfile -t gl <"$runtime/gl"
+    printf "Kivari process at %dx%d (a web cell's WebKit processes not counted): CPU as a share of one core,\nresident memory in MB\n\n" "$width" "$height"
+    printf "| %-44s | %8s | %6s | %8s | %6s |\n" "moment" "cairo" "MB" "GL" "MB"
+    printf "|%s|%s|%s|%s|%s|\n" "$(printf -- '-%.0s' {1..46})" "---------:" "-------:" "---------:" "-------:"
+    for i in "${!moments[@]}"; do
+      read -r cc cm <<<"${cairo[$i]:-- -}"
+      read -r gc gm <<<"${gl[$i]:-- -}"
+      printf "| %-44s | %7s%% | %6s | %7s%% | %6s |\n" "${moments[$i]}" "$cc" "$cm" "$gc" "$gm"
+    done
     ;;
   launch)
     kivariRuns=(); bareRuns=()
@@ -130,5 +186,5 @@ case "$what" in
         2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
     done
     ;;
-  *) echo "usage: $0 startup|idle|cells|help|game|personal-cells|timed-cells|launch|launch-cpu [build-dir] [runs|seconds|cycles]" >&2; exit 2 ;;
+  *) echo "usage: $0 startup|moments|cells|help|game|personal-cells|timed-cells|launch|launch-cpu [build-dir] [runs|seconds|cycles]" >&2; exit 2 ;;
 esac

@@ -36,18 +36,12 @@ void StatusRibbonView::update(const std::vector<StatusMessage>& messages) {
   if (messages.size() <= shown_) return;
   for (std::size_t i = shown_; i < messages.size(); ++i) {
     const auto& message = messages[i];
-    auto* pill = Gtk::make_managed<Gtk::Box>(Gtk::Orientation::HORIZONTAL, 4);
+    // One label per line: the ribbon keeps every line of the run.
+    auto* pill = Gtk::make_managed<Gtk::Label>(message.text);
+    pill->set_use_markup(false);
+    pill->set_single_line_mode(true);
     pill->add_css_class("ribbon-pill");
     pill->add_css_class(typeClass(message.type));
-    auto* dot = Gtk::make_managed<Gtk::Box>();
-    dot->add_css_class("ribbon-dot");
-    dot->set_valign(Gtk::Align::CENTER);
-    dot->set_size_request(5, 5);
-    auto* label = Gtk::make_managed<Gtk::Label>(message.text);
-    label->set_use_markup(false);
-    label->set_single_line_mode(true);
-    pill->append(*dot);
-    pill->append(*label);
     row_.append(*pill);
   }
   // The first line is there from the start; only later lines scroll.

@@ -13,9 +13,10 @@ namespace {
 std::string pillRules(const char* type, StatusMessage::MessageType kind) {
   const Rgba text = ribbonTextColor(kind);
   const Rgba dot = ribbonDotColor(kind);
-  return std::string(".ribbon-pill.") + type + " { background-color: " + text.withAlpha(0.08).css() +
-         "; }\n" + ".ribbon-pill." + type + " label { color: " + text.css() + "; }\n" +
-         ".ribbon-pill." + type + " .ribbon-dot { background-color: " + dot.css() + "; }\n";
+  // The dot is painted by the pill's own background, so a line is one widget.
+  return std::string(".ribbon-pill.") + type + " { color: " + text.css() + "; background-image: " +
+         "radial-gradient(circle closest-side, " + dot.css() + " 80%, transparent 100%), " +
+         "linear-gradient(" + text.withAlpha(0.08).css() + ", " + text.withAlpha(0.08).css() + "); }\n";
 }
 
 const char* kStyle = R"CSS(
@@ -133,9 +134,12 @@ window.kivari text selection, window.kivari text selection:focus-within { backgr
 
 .ribbon { min-height: 28px; background-color: rgba(0,0,0,0.45); }
 .ribbon-row { padding: 0 16px; }
-.ribbon-pill { padding: 3px 8px; border-radius: 999px; }
-.ribbon-pill label { font-size: 11px; font-weight: 500; font-family: monospace; }
-.ribbon-dot { min-width: 5px; min-height: 5px; border-radius: 999px; }
+.ribbon-pill {
+  padding: 3px 8px 3px 17px; border-radius: 999px;
+  font-size: 11px; font-weight: 500; font-family: monospace;
+  background-repeat: no-repeat, no-repeat; background-size: 5px 5px, auto;
+  background-position: 8px center, center;
+}
 
 /* ---- Cells (src/Cells) ---- */
 /* Timer, weather and music cells, and what simple cells share. */
