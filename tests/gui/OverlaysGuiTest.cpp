@@ -1,10 +1,9 @@
 // The root view's overlays on a real display: the catalog, the banner and the splash.
-#include "Core/AppState.h"
-#include "Shell/ContentView.h"
 #include "Shell/SecurityAlertView.h"
 #include "Shell/SplashView.h"
-#include "Shell/Style.h"
 
+#include "DesktopHarness.h"
+#include "GuiSupport.h"
 #include "MainLoop.h"
 
 #include <gtest/gtest.h>
@@ -26,10 +25,8 @@ void clickAt(Gtk::Window& window, Gtk::Widget& widget, double x, double y) {
   double wx = 0, wy = 0;
   ASSERT_TRUE(widget.translate_coordinates(window, x, y, wx, wy));
   const auto xid = gdk_x11_surface_get_xid(window.get_surface()->gobj());
-  Glib::spawn_sync("", std::vector<std::string>{"xdotool", "mousemove", "--window", std::to_string(xid),
-                                                std::to_string(static_cast<int>(wx)),
-                                                std::to_string(static_cast<int>(wy)), "click", "1"},
-                   Glib::SpawnFlags::SEARCH_PATH);
+  testing::xdotool({"mousemove", "--window", std::to_string(xid), std::to_string(static_cast<int>(wx)),
+                    std::to_string(static_cast<int>(wy)), "click", "1"});
 }
 
 Gtk::Label* findLabel(Gtk::Widget& root, const std::string& text) {
@@ -49,24 +46,24 @@ std::unique_ptr<Gtk::Window> makeWindow() {
   return window;
 }
 
-TEST(OverlaysGuiTest, ClickingAWayCapsuleSubmitsItsEntrysPrompt) {
+class CatalogGuiTest : public ::testing::Test, protected testing::DesktopHarness {
+ protected:
+  void TearDown() override { closeDesktop(); }
+  MainLoopScheduler scheduler;
+};
+
+TEST_F(CatalogGuiTest, ClickingAWayCapsuleSubmitsItsEntrysPrompt) {
   AppStateServices services;
   services.classify = [](const std::string& request, const ManifestRegistry&) {
     return request == "mute" ? ClassifiedIntent{std::nullopt, SystemControlAction::mute, std::nullopt}
                              : ClassifiedIntent{};
   };
   services.executeSystemAction = [](SystemControlAction) { return SystemActionResult{true, "muted"}; };
-  AppState state(std::make_unique<ManifestRegistry>(std::nullopt), std::move(services));
-  MainLoopScheduler scheduler;
-  auto window = makeWindow();
-  ContentView content(*window, state, scheduler);
-  window->set_child(content);
-  window->present();
-  ASSERT_TRUE(pumpUntil([&] { return window->get_mapped(); }));
+  ASSERT_TRUE(openDesktop(scheduler, std::move(services)));
 
-  state.setShowCatalog(true);
-  ASSERT_TRUE(pumpUntil([&] { return content.overlays().catalog() && content.overlays().catalog()->get_mapped(); }));
-  auto* catalog = content.overlays().catalog();
+  state->setShowCatalog(true);
+  ASSERT_TRUE(pumpUntil([&] { return content->overlays().catalog() && content->overlays().catalog()->get_mapped(); }));
+  auto* catalog = content->overlays().catalog();
   // "quiet" is a way of "mute"; bring that entry into view first.
   Gtk::Label* quiet = findLabel(*catalog, "quiet");
   ASSERT_NE(quiet, nullptr);
@@ -79,13 +76,11 @@ TEST(OverlaysGuiTest, ClickingAWayCapsuleSubmitsItsEntrysPrompt) {
   adjustment->set_value(y - 100);
   pump(200);
   clickAt(*window, *quiet, quiet->get_width() / 2.0, quiet->get_height() / 2.0);
-  ASSERT_TRUE(pumpUntil([&] { return state.statusMessages().size() == 3; }));
-  EXPECT_EQ(state.statusMessages()[1].text, "mute");
-  EXPECT_FALSE(state.showCatalog());
+  ASSERT_TRUE(pumpUntil([&] { return state->statusMessages().size() == 3; }));
+  EXPECT_EQ(state->statusMessages()[1].text, "mute");
+  EXPECT_FALSE(state->showCatalog());
   // The panel fades away and goes.
-  EXPECT_TRUE(pumpUntil([&] { return findLabel(content, "quiet") == nullptr; }));
-  window->hide();
-  pump(50);
+  EXPECT_TRUE(pumpUntil([&] { return findLabel(*content, "quiet") == nullptr; }));
 }
 
 TEST(OverlaysGuiTest, AClickThroughTheBannerReachesTheWidgetUnderIt) {
