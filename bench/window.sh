@@ -15,6 +15,10 @@
 #                                                  timer, weather and music cells on the cairo renderer:
 #                                                  Allow to first frame, idle CPU with a running timer and
 #                                                  playing music, memory over open-and-dissolve cycles
+#   bench/window.sh launch [build-dir] [runs]      start-up of Kivari and of a bare gtkmm window, taken in
+#                                                  turns; the splash's frame cost and the drone's buffer
+#   bench/window.sh launch-cpu [build-dir] [s]     CPU during the splash, then at rest once the first
+#                                                  security notice has come and gone
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 what="${1:-startup}"
@@ -38,7 +42,7 @@ sleep 1
 # xdotool's own --sync sleeps between looks; poll the map state closely instead.
 waitForWindow() {
   local deadline=$((SECONDS + 20))
-  until xwininfo -name Kivari 2>/dev/null | grep -q IsViewable; do
+  until xwininfo -name "${1:-Kivari}" 2>/dev/null | grep -q IsViewable; do
     [ $SECONDS -lt $deadline ] || { echo "no window within 20 s" >&2; exit 1; }
     sleep 0.002
   done
@@ -58,7 +62,7 @@ cpu() {
 }
 
 moments=(
-  "idle desktop, before any click (2-10 s)"
+  "idle desktop, after the splash (6-14 s)"
   "prompt focused, first 10 s (cursor blink)"
   "prompt focused, after the blink stops"
   "capability card shown"
@@ -74,7 +78,7 @@ session() {
   GSK_RENDERER="$1" "$build/kivari" >"$runtime/log" 2>&1 &
   pid=$!
   waitForWindow
-  sleep 2
+  sleep 6  # past the launch splash; `launch-cpu` measures that
   cpu 8
   # The prompt sits in the middle, 45 % down the window. It has the focus
   # from the start; a key in it starts its cursor blink afresh.
@@ -94,6 +98,22 @@ session() {
   sleep 11; cpu 10
   kill "$pid"; wait "$pid" 2>/dev/null || true
   pid=""
+}
+
+# Percent of one core between two tick counts taken `3` seconds apart.
+percent() { awk -v t=$(($2 - $1)) -v hz="$hz" -v s="$3" 'BEGIN { printf "%.2f", 100 * t / hz / s }'; }
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+# Milliseconds from the start of `$1` until its window named `$2` is on screen.
+startupMs() {
+  local start end
+  start=$(date +%s%N)
+  "$1" >/dev/null 2>&1 &
+  pid=$!
+  waitForWindow "$2"
+  end=$(date +%s%N)
+  kill "$pid"; wait "$pid" 2>/dev/null || true
+  echo $(( (end - start) / 1000000 ))
 }
 
 case "$what" in
@@ -122,6 +142,31 @@ case "$what" in
       printf "| %-44s | %7s%% | %6s | %7s%% | %6s |\n" "${moments[$i]}" "$cc" "$cm" "$gc" "$gm"
     done
     ;;
+  launch)
+    kivariRuns=(); bareRuns=()
+    for i in $(seq "${3:-10}"); do
+      kivariRuns+=("$(startupMs "$build/kivari" Kivari)")
+      bareRuns+=("$(startupMs "$build/bench/kivari_bare_window" Bare)")
+    done
+    k=$(printf '%s\n' "${kivariRuns[@]}" | median)
+    b=$(printf '%s\n' "${bareRuns[@]}" | median)
+    echo "start to window, Kivari: ${kivariRuns[*]} ms (median $k)"
+    echo "start to window, bare gtkmm window: ${bareRuns[*]} ms (median $b)"
+    awk -v k="$k" -v b="$b" 'BEGIN { printf "ratio of the medians: %.2f\n", k / b }'
+    # The frame figures are for the cairo renderer, the one a machine without a GPU uses.
+    GSK_RENDERER=cairo "$build/bench/kivari_overlays_bench" 2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
+    ;;
+  launch-cpu)
+    seconds="${3:-60}"
+    "$build/kivari" >/dev/null 2>&1 &
+    pid=$!
+    waitForWindow
+    t0=$(ticks); sleep 5; t1=$(ticks)
+    echo "CPU during the splash (first 5 s): $(percent "$t0" "$t1" 5) % of one core"
+    sleep 35  # the cursor stops blinking; the first security notice comes and goes by 36.5 s
+    t2=$(ticks); sleep "$seconds"; t3=$(ticks)
+    echo "CPU at rest after it (${seconds} s): $(percent "$t2" "$t3" "$seconds") % of one core"
+    ;;
   cells)
     "$build/bench/kivari_cells_bench" "${3:-50}" 2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
     ;;
@@ -141,5 +186,5 @@ case "$what" in
         2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
     done
     ;;
-  *) echo "usage: $0 startup|moments|cells|help|game|personal-cells|timed-cells [build-dir] [runs|cycles]" >&2; exit 2 ;;
+  *) echo "usage: $0 startup|moments|cells|help|game|personal-cells|timed-cells|launch|launch-cpu [build-dir] [runs|seconds|cycles]" >&2; exit 2 ;;
 esac

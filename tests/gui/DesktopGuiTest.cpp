@@ -304,6 +304,9 @@ TEST_F(DesktopGuiTest, ScreenReaderNamesEveryControlInEveryMode) {
   };
   content->promptDesktop().promptField().set_text("pla");  // with its suggestion rows
   check("desktop", "Cell Catalog", "Allow");
+  state->setShowCatalog(true);
+  check("catalog", "is my data safe?", "Allow");
+  state->setShowCatalog(false);
   state->setIntentText("sheet");
   state->submit();
   check("picker", "Google Sheets", "Request");  // nothing under a card
