@@ -5,6 +5,7 @@
 // The bench does not link the web engine: it reaches the web view as a widget.
 #include "Core/AppState.h"
 #include "LoopbackServer.h"
+#include "BenchSupport.h"
 #include "MainLoop.h"
 #include "ProcessScan.h"
 #include "Shell/CellLayer.h"
@@ -31,11 +32,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
+using namespace kivari::bench;
 
 using kivari::testing::pumpUntil;
 
@@ -53,15 +50,6 @@ class LocalPage {
     soup_server_message_set_response(message, "text/html", SOUP_MEMORY_STATIC, body.data(), body.size());
   }};
 };
-
-long residentKiB() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-  }
-  return -1;
-}
 
 int webKitProcessCount() { return static_cast<int>(kivari::testing::webKitProcesses().size()); }
 
@@ -82,18 +70,6 @@ void watchLoad(GtkWidget* view, bool& finished) {
                      if (event == kLoadFinished) *static_cast<bool*>(data) = true;
                    }),
                    &finished);
-}
-
-void untilNextPaint(Gtk::Window& window) {
-  bool painted = false;
-  GdkFrameClock* clock = gtk_widget_get_frame_clock(GTK_WIDGET(window.gobj()));
-  const gulong id = g_signal_connect(clock, "after-paint", G_CALLBACK(+[](GdkFrameClock*, gpointer flag) {
-                                       *static_cast<bool*>(flag) = true;
-                                     }),
-                                     &painted);
-  window.queue_draw();
-  pumpUntil([&] { return painted; }, 2000);
-  g_signal_handler_disconnect(clock, id);
 }
 
 kivari::AppStateServices browserOnly(const std::string& url) {
@@ -124,7 +100,7 @@ std::pair<double, double> openCell(Gtk::Box& frame, Gtk::Window& window, kivari:
   frame.append(*cell.view);
   if (!pumpUntil([&] { return cell.finished; }, 10000)) return {-1, -1};
   const double finished = msSince(start);
-  untilNextPaint(window);
+  untilPainted(window, [&] { cell.view->queue_draw(); });
   return {finished, msSince(start)};
 }
 
@@ -133,12 +109,6 @@ void dissolve(Gtk::Box& frame, Cell& cell) {
   cell.view->dissolving();
   frame.remove(*cell.view);
   cell.view.reset();
-}
-
-void report(const char* what, std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  std::printf("%s: median %.0f ms, min %.0f ms, max %.0f ms (%zu runs)\n", what, values[values.size() / 2],
-              values.front(), values.back(), values.size());
 }
 
 int run(Gtk::Window& window, Gtk::Box& frame, int cycles) {
@@ -223,7 +193,7 @@ int firstCell() {
     std::fprintf(stderr, "the page did not load\n");
     return 1;
   }
-  untilNextPaint(window);
+  untilPainted(window, [&] { window.queue_draw(); });
   std::printf("%.0f\n", msSince(start));
   window.unset_child();
   return 0;

@@ -5,6 +5,7 @@
 // so the page's head start behind the panel is given as real time too.
 #include "Cells/GameCellView.h"
 #include "Core/AppState.h"
+#include "BenchSupport.h"
 #include "MainLoop.h"
 #include "ProcessScan.h"
 #include "Shell/ContentView.h"
@@ -24,41 +25,14 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using namespace kivari::bench;
 using kivari::testing::pumpUntil;
-
-double msSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-long residentKiB() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-  }
-  return -1;
-}
 
 int webKitProcessCount() { return static_cast<int>(kivari::testing::webKitProcesses().size()); }
 
-void report(const char* what, std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  std::printf("%s: median %.1f ms, min %.1f ms, max %.1f ms (%zu runs)\n", what, values[values.size() / 2],
-              values.front(), values.back(), values.size());
-}
-
 // Waits for the window's next painted frame.
 void nextFrame(Gtk::Window& window) {
-  bool painted = false;
-  GdkFrameClock* clock = gtk_widget_get_frame_clock(GTK_WIDGET(window.gobj()));
-  const gulong id = g_signal_connect(clock, "after-paint", G_CALLBACK(+[](GdkFrameClock*, gpointer flag) {
-                                       *static_cast<bool*>(flag) = true;
-                                     }),
-                                     &painted);
-  window.queue_draw();
-  pumpUntil([&] { return painted; }, 2000);
-  g_signal_handler_disconnect(clock, id);
+  untilPainted(window, [&] { window.queue_draw(); });
 }
 
 class Desktop {

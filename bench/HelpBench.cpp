@@ -2,6 +2,7 @@
 // the state hub to the first frame painted with its cell in the window.
 #include "Core/AppState.h"
 #include "Help/HelpCellView.h"
+#include "BenchSupport.h"
 #include "MainLoop.h"
 #include "Shell/ContentView.h"
 #include "Shell/Style.h"
@@ -15,7 +16,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using namespace kivari::bench;
 using kivari::testing::pumpUntil;
 
 int run(Gtk::Window& window, kivari::AppState& state, kivari::ContentView& content, int runs) {
@@ -37,16 +38,14 @@ int run(Gtk::Window& window, kivari::AppState& state, kivari::ContentView& conte
       if (!cell->get_mapped()) painted = false;
       return painted && cell->get_mapped();
     }, 2000);
-    const double elapsed = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    const double elapsed = msSince(start);
     g_signal_handler_disconnect(clock, id);
     if (!shown) return 1;
     ms.push_back(elapsed);
     state.dissolve();
     kivari::testing::pump(700);  // the fade-out ends and the cell goes
   }
-  std::sort(ms.begin(), ms.end());
-  std::printf("help question to the help cell's first frame: median %.1f ms, min %.1f ms, max %.1f ms (%zu runs)\n",
-              ms[ms.size() / 2], ms.front(), ms.back(), ms.size());
+  report("help question to the help cell's first frame", ms);
   return 0;
 }
 

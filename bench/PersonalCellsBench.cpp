@@ -7,6 +7,7 @@
 #include "Shell/ContentView.h"
 #include "Shell/Style.h"
 
+#include "BenchSupport.h"
 #include "MainLoop.h"
 
 #include <gtkmm.h>
@@ -22,17 +23,8 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using namespace kivari::bench;
 using kivari::testing::pumpUntil;
-
-long residentKiB() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-  }
-  return -1;
-}
 
 kivari::AppStateServices services() {
   kivari::AppStateServices s;
@@ -48,22 +40,6 @@ struct Desk {
   Gtk::Window bare;  // a framed cell alone, with no desktop around it
   Gtk::Box holder;
 };
-
-// Runs `change` and waits for the first frame painted after it; returns
-// the milliseconds in between.
-double untilPainted(Gtk::Window& window, const std::function<void()>& change) {
-  bool painted = false;
-  GdkFrameClock* clock = gtk_widget_get_frame_clock(GTK_WIDGET(window.gobj()));
-  const auto start = Clock::now();
-  change();
-  const gulong id = g_signal_connect(clock, "after-paint", G_CALLBACK(+[](GdkFrameClock*, gpointer flag) {
-                                       *static_cast<bool*>(flag) = true;
-                                     }),
-                                     &painted);
-  pumpUntil([&] { return painted; }, 2000);
-  g_signal_handler_disconnect(clock, id);
-  return painted ? std::chrono::duration<double, std::milli>(Clock::now() - start).count() : -1;
-}
 
 double openCell(Desk& desk, const kivari::Expression& expression) {
   return untilPainted(desk.window, [&] { desk.state.allow(expression); });

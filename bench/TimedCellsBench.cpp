@@ -4,6 +4,7 @@
 // cycles. Run through window.sh timed-cells (cairo renderer).
 #include "Cells/MusicCellView.h"
 #include "Core/AppState.h"
+#include "BenchSupport.h"
 #include "MainLoop.h"
 #include "Shell/ContentView.h"
 #include "Shell/Style.h"
@@ -21,25 +22,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using namespace kivari::bench;
 using kivari::testing::pump;
 using kivari::testing::pumpUntil;
-
-long residentKiB() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-  }
-  return -1;
-}
-
-double cpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
 
 // Runs the main loop, sleeping between events, for `seconds`.
 void idle(double seconds) {
@@ -107,12 +92,6 @@ T* findIn(Gtk::Widget* root) {
     if (auto* hit = findIn<T>(c)) return hit;
   }
   return nullptr;
-}
-
-void report(const char* what, std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  std::printf("%s: median %.1f ms, min %.1f ms, max %.1f ms (%zu runs)\n", what, values[values.size() / 2],
-              values.front(), values.back(), values.size());
 }
 
 const std::pair<const char*, kivari::Expression> kKinds[] = {

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Measures Kivari's window under a private Xvfb.
 #   bench/window.sh startup [build-dir] [runs]     time from process start until the window is mapped
-#   bench/window.sh idle [build-dir] [seconds]     CPU use and resident memory at the idle desktop
+#   bench/window.sh moments [build-dir]            CPU (share of one core) and resident memory of the
+#                                                  Kivari process at each moment of a session, with the
+#                                                  cairo and the GL renderer side by side
 #   bench/window.sh cells [build-dir] [cycles]     a browser cell's first paint of a local page, and
 #                                                  memory and WebKit processes after open-and-dissolve cycles
 #   bench/window.sh help [build-dir] [runs]        a help question to the help cell's first frame
@@ -13,6 +15,10 @@
 #                                                  timer, weather and music cells on the cairo renderer:
 #                                                  Allow to first frame, idle CPU with a running timer and
 #                                                  playing music, memory over open-and-dissolve cycles
+#   bench/window.sh launch [build-dir] [runs]      start-up of Kivari and of a bare gtkmm window, taken in
+#                                                  turns; the splash's frame cost and the drone's buffer
+#   bench/window.sh launch-cpu [build-dir] [s]     CPU during the splash, then at rest once the first
+#                                                  security notice has come and gone
 #   bench/window.sh start-vs-bare [build-dir] [runs]
 #                                                  Kivari against a bare gtkmm window on the cairo renderer:
 #                                                  start to window, idle memory, first browser cell's paint
@@ -20,13 +26,18 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 what="${1:-startup}"
 build="${2:-$root/build}"
-display=":$((90 + RANDOM % 100))"
-Xvfb "$display" -screen 0 1920x1080x24 >/dev/null 2>&1 &
-xvfb=$!
+width=1600 height=1000
 pid=""
 runtime="$(mktemp -d)"
+# Xvfb takes a free display of its own choosing: other runs may hold some.
+Xvfb -displayfd 3 -screen 0 "${width}x${height}x24" 3>"$runtime/display" >/dev/null 2>&1 &
+xvfb=$!
 trap 'kill $pid $xvfb 2>/dev/null; rm -rf "$runtime"' EXIT
-export DISPLAY="$display"
+until [ -s "$runtime/display" ]; do
+  kill -0 "$xvfb" 2>/dev/null || { echo "Xvfb did not start" >&2; exit 1; }
+  sleep 0.05
+done
+export DISPLAY=":$(cat "$runtime/display")"
 # WebKit's sandbox keeps its bookkeeping in the runtime folder, as on a desktop session.
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$runtime}"
 sleep 1
@@ -34,10 +45,78 @@ sleep 1
 # xdotool's own --sync sleeps between looks; poll the map state closely instead.
 waitForWindow() {
   local deadline=$((SECONDS + 20))
-  until xwininfo -name Kivari 2>/dev/null | grep -q IsViewable; do
+  until xwininfo -name "${1:-Kivari}" 2>/dev/null | grep -q IsViewable; do
     [ $SECONDS -lt $deadline ] || { echo "no window within 20 s" >&2; exit 1; }
     sleep 0.002
   done
+}
+
+hz=$(getconf CLK_TCK)
+ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
+# cpu SECONDS: the process's CPU over the next SECONDS as "percent rss-MB".
+cpu() {
+  local before after
+  before=$(ticks)
+  sleep "$1"
+  after=$(ticks 2>/dev/null) || { echo "kivari ended; its last words:" >&2; tail -5 "$runtime/log" >&2; exit 1; }
+  awk -v t=$((after - before)) -v hz="$hz" -v s="$1" \
+      -v kb="$(awk '/VmRSS/ {print $2}' "/proc/$pid/status")" \
+      'BEGIN { printf "%.1f %.0f\n", 100 * t / hz / s, kb / 1024 }'
+}
+
+moments=(
+  "idle desktop, after the splash (6-14 s)"
+  "prompt focused, first 10 s (cursor blink)"
+  "prompt focused, after the blink stops"
+  "capability card shown"
+  "notes cell open, first 10 s (cursor blink)"
+  "notes cell open, nothing happening"
+  "1-6 s after the dissolve"
+  "after the dissolve, blink stopped"
+  "calculator cell open, nothing happening"
+)
+
+# session RENDERER: one run through every moment; one "percent rss" line each.
+session() {
+  GSK_RENDERER="$1" "$build/kivari" >"$runtime/log" 2>&1 &
+  pid=$!
+  waitForWindow
+  sleep 6  # past the launch splash; `launch-cpu` measures that
+  cpu 8
+  # The prompt sits in the middle, 45 % down the window. It has the focus
+  # from the start; a key in it starts its cursor blink afresh.
+  xdotool mousemove $((width / 2)) $((height * 45 / 100)) click 1 key End
+  sleep 1; cpu 8
+  sleep 2; cpu 10
+  xdotool type --delay 20 "take a note"; xdotool key Return
+  sleep 1; cpu 5
+  xdotool key Return
+  sleep 1; cpu 8
+  sleep 2; cpu 10
+  xdotool key Escape
+  sleep 1; cpu 5
+  sleep 5; cpu 10
+  xdotool type --delay 20 "calculator"; xdotool key Return
+  sleep 1; xdotool key Return
+  sleep 11; cpu 10
+  kill "$pid"; wait "$pid" 2>/dev/null || true
+  pid=""
+}
+
+# Percent of one core between two tick counts taken `3` seconds apart.
+percent() { awk -v t=$(($2 - $1)) -v hz="$hz" -v s="$3" 'BEGIN { printf "%.2f", 100 * t / hz / s }'; }
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+# Milliseconds from the start of `$1` until its window named `$2` is on screen.
+startupMs() {
+  local start end
+  start=$(date +%s%N)
+  "$1" >/dev/null 2>&1 &
+  pid=$!
+  waitForWindow "$2"
+  end=$(date +%s%N)
+  kill "$pid"; wait "$pid" 2>/dev/null || true
+  echo $(( (end - start) / 1000000 ))
 }
 
 case "$what" in
@@ -52,20 +131,44 @@ case "$what" in
       kill "$pid"; wait "$pid" 2>/dev/null || true
     done
     ;;
-  idle)
+  moments)
+    session cairo >"$runtime/cairo"
+    session gl >"$runtime/gl"
+    mapfile -t cairo <"$runtime/cairo"
+    mapfile -t gl <"$runtime/gl"
+    printf "Kivari process at %dx%d (a web cell's WebKit processes not counted): CPU as a share of one core,\nresident memory in MB\n\n" "$width" "$height"
+    printf "| %-44s | %8s | %6s | %8s | %6s |\n" "moment" "cairo" "MB" "GL" "MB"
+    printf "|%s|%s|%s|%s|%s|\n" "$(printf -- '-%.0s' {1..46})" "---------:" "-------:" "---------:" "-------:"
+    for i in "${!moments[@]}"; do
+      read -r cc cm <<<"${cairo[$i]:-- -}"
+      read -r gc gm <<<"${gl[$i]:-- -}"
+      printf "| %-44s | %7s%% | %6s | %7s%% | %6s |\n" "${moments[$i]}" "$cc" "$cm" "$gc" "$gm"
+    done
+    ;;
+  launch)
+    kivariRuns=(); bareRuns=()
+    for i in $(seq "${3:-10}"); do
+      kivariRuns+=("$(startupMs "$build/kivari" Kivari)")
+      bareRuns+=("$(startupMs "$build/bench/kivari_bare_window" Bare)")
+    done
+    k=$(printf '%s\n' "${kivariRuns[@]}" | median)
+    b=$(printf '%s\n' "${bareRuns[@]}" | median)
+    echo "start to window, Kivari: ${kivariRuns[*]} ms (median $k)"
+    echo "start to window, bare gtkmm window: ${bareRuns[*]} ms (median $b)"
+    awk -v k="$k" -v b="$b" 'BEGIN { printf "ratio of the medians: %.2f\n", k / b }'
+    # The frame figures are for the cairo renderer, the one a machine without a GPU uses.
+    GSK_RENDERER=cairo "$build/bench/kivari_overlays_bench" 2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
+    ;;
+  launch-cpu)
     seconds="${3:-60}"
     "$build/kivari" >/dev/null 2>&1 &
     pid=$!
     waitForWindow
-    sleep 15  # let the start-up settle, the cursor blink included
-    ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
-    hz=$(getconf CLK_TCK)
-    before=$(ticks)
-    sleep "$seconds"
-    after=$(ticks)
-    awk -v t=$((after - before)) -v hz="$hz" -v s="$seconds" \
-      'BEGIN { printf "idle CPU: %.2f %% of one core over %d s\n", 100 * t / hz / s, s }'
-    grep VmRSS "/proc/$pid/status"
+    t0=$(ticks); sleep 5; t1=$(ticks)
+    echo "CPU during the splash (first 5 s): $(percent "$t0" "$t1" 5) % of one core"
+    sleep 35  # the cursor stops blinking; the first security notice comes and goes by 36.5 s
+    t2=$(ticks); sleep "$seconds"; t3=$(ticks)
+    echo "CPU at rest after it (${seconds} s): $(percent "$t2" "$t3" "$seconds") % of one core"
     ;;
   cells)
     "$build/bench/kivari_cells_bench" "${3:-50}" 2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
@@ -89,5 +192,5 @@ case "$what" in
   start-vs-bare)
     source "$root/bench/start-vs-bare.sh"
     ;;
-  *) echo "usage: $0 startup|idle|cells|help|game|personal-cells|timed-cells [build-dir] [runs|seconds|cycles]" >&2; exit 2 ;;
+  *) echo "usage: $0 startup|moments|cells|help|game|personal-cells|timed-cells|launch|launch-cpu|start-vs-bare [build-dir] [runs|seconds|cycles]" >&2; exit 2 ;;
 esac

@@ -4,6 +4,8 @@
 #include "Shell/LayerPlan.h"
 #include "Shell/Palette.h"
 #include "Shell/PromptDesktopModel.h"
+#include "Shell/RendererChoice.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -165,6 +167,21 @@ TEST(Icons, EverySymbolInUseHasAnIcon) {
     EXPECT_NE(iconNameForSymbol(symbol), "image-missing-symbolic") << symbol;
   }
   EXPECT_EQ(iconNameForSymbol("no.such.symbol"), "image-missing-symbolic");
+}
+
+TEST(RendererChoice, CairoOnlyWithoutRenderDeviceAndWithoutTheUsersChoice) {
+  EXPECT_EQ(chooseRenderer(nullptr, false), "cairo");
+  EXPECT_EQ(chooseRenderer("", false), "cairo");  // set but empty: no choice made
+  EXPECT_EQ(chooseRenderer(nullptr, true), std::nullopt);
+  EXPECT_EQ(chooseRenderer("gl", false), std::nullopt);
+  EXPECT_EQ(chooseRenderer("ngl", true), std::nullopt);
+
+  testing::TempFolder dri;
+  EXPECT_FALSE(hasRenderDevice(dri.path() / "missing"));
+  dri.write("card0", "");
+  EXPECT_FALSE(hasRenderDevice(dri.path()));  // a display node alone renders nothing
+  dri.write("renderD128", "");
+  EXPECT_TRUE(hasRenderDevice(dri.path()));
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ KivariWindow::KivariWindow(AppState& state, Scheduler& scheduler) {
   set_title("Kivari");
   set_decorated(false);
   add_css_class("kivari");
-  content_ = std::make_unique<ContentView>(*this, state, scheduler);
+  content_ = std::make_unique<ContentView>(*this, state, scheduler, LaunchOptions{.splash = true});
   set_child(*content_);
 
   // Dragging the empty desktop moves the window; presses on controls, and

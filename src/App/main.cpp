@@ -1,4 +1,5 @@
 #include "App/KivariDesktopApp.h"
+#include "Shell/RendererChoice.h"
 
 #include <glib.h>
 
@@ -6,6 +7,10 @@
 #include <system_error>
 
 int main() {
+  // Before GTK starts: without a GPU, GL would be drawn in software.
+  if (auto renderer = kivari::chooseRenderer(g_getenv("GSK_RENDERER"), kivari::hasRenderDevice())) {
+    g_setenv("GSK_RENDERER", renderer->c_str(), TRUE);
+  }
   // Web views keep sandbox bookkeeping in the session's runtime folder. With
   // no session one (a bare X server), GLib would pick the home folder, and
   // web content must never leave files there: use a private folder instead.

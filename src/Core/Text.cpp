@@ -1,6 +1,8 @@
 #include "Core/Text.h"
 
+#include <unicode/locid.h>
 #include <unicode/uchar.h>
+#include <unicode/unistr.h>
 #include <unicode/utf8.h>
 
 
@@ -91,6 +93,14 @@ std::string lowercased(std::string_view text) {
       append(u_tolower(c));
     }
   }
+  return out;
+}
+
+std::string uppercased(std::string_view text) {
+  std::string out;
+  icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())))
+      .toUpper(icu::Locale::getRoot())
+      .toUTF8String(out);
   return out;
 }
 

@@ -58,7 +58,8 @@ void focusWhenShown(Gtk::Widget& widget) {
 
 }  // namespace
 
-ContentView::ContentView(Gtk::Window& window, AppState& state, Scheduler& scheduler)
+ContentView::ContentView(Gtk::Window& window, AppState& state, Scheduler& scheduler,
+                         const LaunchOptions& launch)
     : state_(state),
       scheduler_(scheduler),
       promptModel_(scheduler),
@@ -110,9 +111,11 @@ ContentView::ContentView(Gtk::Window& window, AppState& state, Scheduler& schedu
   compactReveal_.set_reveal_child(false);
   plan_ = LayerPlan{};
   applyMode(/*animate=*/false);
+  overlays_ = std::make_unique<RootOverlays>(*this, state_, scheduler_, launch);
 }
 
 ContentView::~ContentView() {
+  overlays_.reset();
   for (auto& c : connections_) c.disconnect();
   // The stack holds the layers by reference; they go before it does.
   for (auto& layer : leaving_) layerArea_.remove(*layer);

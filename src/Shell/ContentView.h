@@ -11,6 +11,7 @@
 #include "Shell/LayerStack.h"
 #include "Shell/PromptDesktopModel.h"
 #include "Shell/PromptDesktopView.h"
+#include "Shell/RootOverlays.h"
 #include "Shell/StatusRibbonView.h"
 
 #include <gtkmm.h>
@@ -25,7 +26,7 @@ namespace kivari {
 // AppState; never sets the mode itself.
 class ContentView : public Gtk::Overlay {
  public:
-  ContentView(Gtk::Window& window, AppState& state, Scheduler& scheduler);
+  ContentView(Gtk::Window& window, AppState& state, Scheduler& scheduler, const LaunchOptions& launch = {});
   ~ContentView() override;
 
   PromptDesktopView& promptDesktop() { return promptDesktop_; }
@@ -35,6 +36,8 @@ class ContentView : public Gtk::Overlay {
   // The card or cell now shown, if any (leaving layers are not counted).
   Gtk::Widget* cardLayer() { return card_.get(); }
   Gtk::Widget* cellLayer() { return cell_.get(); }
+  // Banner, catalog and splash over everything else.
+  RootOverlays& overlays() { return *overlays_; }
 
  private:
   void applyMode(bool animate);
@@ -71,6 +74,7 @@ class ContentView : public Gtk::Overlay {
   unsigned desktopGeneration_ = 0;
   std::vector<sigc::connection> connections_;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  std::unique_ptr<RootOverlays> overlays_;
 };
 
 }  // namespace kivari

@@ -64,6 +64,12 @@ constexpr std::pair<std::string_view, std::string_view> kIcons[] = {
     {"circle", "kivari-circle-symbolic"},
     {"checklist", "view-list-bullet-symbolic"},
     {"bell.badge", "alarm-symbolic"},
+    {"lightbulb.fill", "dialog-information-symbolic"},
+    {"bubble.left.and.bubble.right.fill", "chat-message-new-symbolic"},
+    {"briefcase.fill", "folder-documents-symbolic"},
+    {"wrench.and.screwdriver.fill", "applications-engineering-symbolic"},
+    {"gearshape.2.fill", "preferences-system-symbolic"},
+    {"exclamationmark.shield.fill", "security-low-symbolic"},
 };
 
 }  // namespace

@@ -102,12 +102,11 @@ void Tween::finish() {
 
 namespace {
 
-constexpr float kSurfaceRadius = 16;
 constexpr float kFrostBlur = 30;
 
 }  // namespace
 
-FrostedSurface::FrostedSurface() {
+FrostedSurface::FrostedSurface(float cornerRadius) : cornerRadius_(cornerRadius) {
   readAsGroup(*this);
   add_css_class("frosted-surface");
 }
@@ -156,7 +155,7 @@ void FrostedSurface::snapshot_vfunc(const Glib::RefPtr<Gtk::Snapshot>& snapshot)
   const auto height = static_cast<float>(get_height());
   const graphene_rect_t bounds = GRAPHENE_RECT_INIT(0, 0, width, height);
   GskRoundedRect shape;
-  gsk_rounded_rect_init_from_rect(&shape, &bounds, kSurfaceRadius);
+  gsk_rounded_rect_init_from_rect(&shape, &bounds, cornerRadius_);
 
   gtk_snapshot_push_rounded_clip(s, &shape);
   gtk_snapshot_push_blur(s, kFrostBlur);

@@ -63,7 +63,7 @@ class Tween {
 // tinted, with the one child on top.
 class FrostedSurface : public Gtk::Widget {
  public:
-  FrostedSurface();
+  explicit FrostedSurface(float cornerRadius = 16);
   ~FrostedSurface() override;
   void setChild(Gtk::Widget& child);
   // The widgets that lie behind the panel, back to front. They must outlive it.
@@ -78,6 +78,7 @@ class FrostedSurface : public Gtk::Widget {
 
  private:
   Gtk::Widget* child_ = nullptr;
+  float cornerRadius_;
   std::vector<std::pair<Gtk::Widget*, Glib::RefPtr<Gtk::WidgetPaintable>>> backdrop_;
   std::vector<sigc::connection> connections_;
 };

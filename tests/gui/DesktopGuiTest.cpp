@@ -5,6 +5,7 @@
 #include "Shell/Style.h"
 
 #include "AccessibleTree.h"
+#include "DesktopHarness.h"
 #include "GuiSupport.h"
 #include "MainLoop.h"
 
@@ -38,10 +39,9 @@ std::vector<std::string> labelsIn(Gtk::Widget& root) {
   return out;
 }
 
-class DesktopGuiTest : public ::testing::Test {
+class DesktopGuiTest : public ::testing::Test, protected testing::DesktopHarness {
  protected:
   void SetUp() override {
-    installStyle();
     AppStateServices services;
     services.classify = [this](const std::string& request, const ManifestRegistry&) {
       if (request == "mute") return ClassifiedIntent{std::nullopt, SystemControlAction::mute, std::nullopt};
@@ -54,38 +54,15 @@ class DesktopGuiTest : public ::testing::Test {
     services.executeSystemAction = [](SystemControlAction) {
       return SystemActionResult{true, "Volume muted"};
     };
-    state = std::make_unique<AppState>(std::make_unique<ManifestRegistry>(std::nullopt),
-                                       std::move(services));
-    window = std::make_unique<Gtk::Window>();
-    window->set_title("Kivari");
-    window->set_decorated(false);
-    window->set_default_size(1024, 700);
-    window->add_css_class("kivari");
-    content = std::make_unique<ContentView>(*window, *state, scheduler);
-    window->set_child(*content);
-    window->present();
-    ASSERT_TRUE(pumpUntil([&] { return window->get_mapped(); }));
-    pump(200);
-    // Pointer focus: crossing into the window gives it the keyboard.
-    xdotool({"mousemove", "1500", "950"});
-    pump(50);
-    xdotool({"mousemove", "512", "350"});
-    pump(100);
+    ASSERT_TRUE(openDesktop(scheduler, std::move(services)));
+    takeKeyboard();
   }
 
-  void TearDown() override {
-    window->hide();
-    pump(50);
-    content.reset();
-    window.reset();
-  }
+  void TearDown() override { closeDesktop(); }
 
   std::vector<std::string> ribbonTexts() { return labelsIn(content->ribbon()); }
 
   MainLoopScheduler scheduler;
-  std::unique_ptr<AppState> state;
-  std::unique_ptr<Gtk::Window> window;
-  std::unique_ptr<ContentView> content;
 };
 
 TEST_F(DesktopGuiTest, TypingAndReturnSubmitTheRequest) {
@@ -327,6 +304,9 @@ TEST_F(DesktopGuiTest, ScreenReaderNamesEveryControlInEveryMode) {
   };
   content->promptDesktop().promptField().set_text("pla");  // with its suggestion rows
   check("desktop", "Cell Catalog", "Allow");
+  state->setShowCatalog(true);
+  check("catalog", "is my data safe?", "Allow");
+  state->setShowCatalog(false);
   state->setIntentText("sheet");
   state->submit();
   check("picker", "Google Sheets", "Request");  // nothing under a card

@@ -3,6 +3,7 @@
 #include "Shell/ContentView.h"
 #include "Shell/Style.h"
 
+#include "DesktopHarness.h"
 #include "MainLoop.h"
 
 #include <gtest/gtest.h>
@@ -16,61 +17,25 @@ namespace {
 
 using testing::pump;
 using testing::pumpUntil;
-
-template <typename T>
-T* findIn(Gtk::Widget* root) {
-  if (root == nullptr) return nullptr;
-  if (auto* hit = dynamic_cast<T*>(root)) return hit;
-  for (auto* c = root->get_first_child(); c != nullptr; c = c->get_next_sibling()) {
-    if (auto* hit = findIn<T>(c)) return hit;
-  }
-  return nullptr;
-}
-
-void xdotool(std::vector<std::string> args) {
-  args.insert(args.begin(), "xdotool");
-  Glib::spawn_sync("", args, Glib::SpawnFlags::SEARCH_PATH);
-}
+using testing::findIn;
+using testing::xdotool;
 
 // The desktop with the real request rules, on the scheduler a test picks.
-class HelpCellGuiTest : public ::testing::Test {
+class HelpCellGuiTest : public ::testing::Test, protected testing::DesktopHarness {
  protected:
-  void open(Scheduler& scheduler) {
-    installStyle();
-    state = std::make_unique<AppState>(std::make_unique<ManifestRegistry>(std::nullopt), AppStateServices{});
-    window = std::make_unique<Gtk::Window>();
-    window->set_decorated(false);
-    window->set_default_size(1024, 700);
-    window->add_css_class("kivari");
-    content = std::make_unique<ContentView>(*window, *state, scheduler);
-    window->set_child(*content);
-    window->present();
-    ASSERT_TRUE(pumpUntil([&] { return window->get_mapped(); }, 3000));
-    pump(100);
-  }
-
-  void TearDown() override {
-    if (window) window->hide();
-    pump(50);
-    content.reset();
-    window.reset();
-  }
+  void open(Scheduler& scheduler) { ASSERT_TRUE(openDesktop(scheduler)); }
+  void TearDown() override { closeDesktop(); }
 
   HelpCellView* helpCell() { return findIn<HelpCellView>(content->cellLayer()); }
 
-  // Both outlive the desktop, which holds steps on them until it goes.
+  // The desktop holds steps on both until TearDown closes it.
   MainLoopScheduler live;
   ManualScheduler manual;
-  std::unique_ptr<AppState> state;
-  std::unique_ptr<Gtk::Window> window;
-  std::unique_ptr<ContentView> content;
 };
 
 TEST_F(HelpCellGuiTest, TypedQuestionShowsItsAnswerAndAChipGoesDownTheRoad) {
   open(live);
-  // Pointer focus: crossing into the window gives it the keyboard.
-  xdotool({"mousemove", "1500", "950"});
-  xdotool({"mousemove", "512", "350"});
+  takeKeyboard();
   auto& field = content->promptDesktop().promptField();
   ASSERT_TRUE(pumpUntil([&] { return window->get_focus() != nullptr && window->get_focus()->is_ancestor(field); },
                         3000));

@@ -8,6 +8,7 @@
 #include "Shell/ContentView.h"
 #include "Shell/Style.h"
 
+#include "DesktopHarness.h"
 #include "GuiSupport.h"
 #include "MainLoop.h"
 
@@ -68,60 +69,16 @@ bool has(const std::vector<std::string>& all, const std::string& one) {
 
 std::string textOf(Gtk::TextView& view) { return view.get_buffer()->get_text().raw(); }
 
-class PersonalCellsGuiTest : public ::testing::Test {
+class PersonalCellsGuiTest : public ::testing::Test, protected testing::DesktopHarness {
  protected:
   void SetUp() override {
-    installStyle();
     AppStateServices services;  // the real rules, no language model
     services.executeSystemAction = [](SystemControlAction) { return SystemActionResult{true, "done"}; };
-    state = std::make_unique<AppState>(std::make_unique<ManifestRegistry>(std::nullopt), std::move(services));
-    window = std::make_unique<Gtk::Window>();
-    window->set_decorated(false);
-    window->set_default_size(1024, 700);
-    window->add_css_class("kivari");
-    content = std::make_unique<ContentView>(*window, *state, scheduler);
-    window->set_child(*content);
-    window->present();
-    ASSERT_TRUE(pumpUntil([&] { return window->get_mapped(); }, 3000));
-    pump(100);
-    // Pointer focus: crossing into the window gives it the keyboard.
-    xdotool({"mousemove", "1500", "950"});
-    pump(50);
-    xdotool({"mousemove", "512", "350"});
-    pump(100);
+    ASSERT_TRUE(openDesktop(scheduler, std::move(services)));
+    takeKeyboard();
   }
 
-  void TearDown() override {
-    window->hide();
-    pump(50);
-    content.reset();
-    window.reset();
-  }
-
-  // Types the request as a person would, and allows it on the card.
-  template <typename Cell>
-  Cell* openByTyping(const std::string& request) {
-    auto& field = content->promptDesktop().promptField();
-    pumpUntil([&] { return holdsFocus(*window, field); }, 3000);
-    xdotool({"type", "--delay", "15", request});
-    if (!pumpUntil([&] { return state->intentText() == request; }, 3000)) return nullptr;
-    xdotool({"key", "Return"});
-    if (!pumpUntil([&] {
-          auto* card = findIn<CapabilityPromptView>(content->cardLayer());
-          return card != nullptr && card->allowButton().has_focus();
-        }, 3000)) {
-      return nullptr;
-    }
-    xdotool({"key", "Return"});
-    pumpUntil([&] { return findIn<Cell>(content->cellLayer()) != nullptr; }, 3000);
-    pump(50);
-    return findIn<Cell>(content->cellLayer());
-  }
-
-  bool dissolveWithEsc() {
-    xdotool({"key", "Escape"});
-    return pumpUntil([&] { return state->mode() == AppMode::prompt(); }, 3000);
-  }
+  void TearDown() override { closeDesktop(); }
 
   // A new request from the compact bar replaces the open cell.
   void replaceWithNotes() {
@@ -132,9 +89,6 @@ class PersonalCellsGuiTest : public ::testing::Test {
   }
 
   ManualScheduler scheduler;
-  std::unique_ptr<AppState> state;
-  std::unique_ptr<Gtk::Window> window;
-  std::unique_ptr<ContentView> content;
 };
 
 TEST_F(PersonalCellsGuiTest, EachCellOnTheRoadIsNamedForScreenReadersAndDissolves) {

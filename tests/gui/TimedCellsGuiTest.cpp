@@ -7,6 +7,7 @@
 #include "Shell/ContentView.h"
 #include "Shell/Style.h"
 
+#include "DesktopHarness.h"
 #include "MainLoop.h"
 
 #include <gtest/gtest.h>
@@ -20,12 +21,7 @@ namespace {
 
 using testing::pump;
 using testing::pumpUntil;
-
-void xdotool(const std::vector<std::string>& args) {
-  std::vector<std::string> argv{"xdotool"};
-  argv.insert(argv.end(), args.begin(), args.end());
-  Glib::spawn_sync("", argv, Glib::SpawnFlags::SEARCH_PATH);
-}
+using testing::findIn;
 
 void walk(Gtk::Widget& root, const std::function<void(Gtk::Widget&)>& visit) {
   visit(root);
@@ -63,75 +59,25 @@ int unnamedControls(Gtk::Widget& root) {
   return unnamed;
 }
 
-template <typename T>
-T* findIn(Gtk::Widget* root) {
-  T* hit = nullptr;
-  if (root != nullptr) walk(*root, [&](Gtk::Widget& w) { hit = hit ? hit : dynamic_cast<T*>(&w); });
-  return hit;
-}
-
-class TimedCellsGuiTest : public ::testing::Test {
+class TimedCellsGuiTest : public ::testing::Test, protected testing::DesktopHarness {
  protected:
   void SetUp() override {
-    installStyle();
-    state = std::make_unique<AppState>(std::make_unique<ManifestRegistry>(std::nullopt), AppStateServices{});
-    window = std::make_unique<Gtk::Window>();
-    window->set_decorated(false);
-    window->set_default_size(1024, 700);
-    window->add_css_class("kivari");
-    content = std::make_unique<ContentView>(*window, *state, scheduler);
-    window->set_child(*content);
-    window->present();
-    ASSERT_TRUE(pumpUntil([&] { return window->get_mapped(); }, 3000));
-    pump(200);
-    xdotool({"mousemove", "1500", "950"});
-    pump(50);
-    xdotool({"mousemove", "512", "350"});
-    pump(100);
+    ASSERT_TRUE(openDesktop(scheduler));
+    takeKeyboard();
   }
 
-  void TearDown() override {
-    window->hide();
-    pump(50);
-    content.reset();
-    window.reset();
-  }
+  void TearDown() override { closeDesktop(); }
 
-  // Types the request, allows it with Return and waits for its cell.
-  template <typename Cell>
-  Cell* open(const std::string& request) {
-    auto& field = content->promptDesktop().promptField();
-    // An entry's keyboard focus sits on its inner text widget.
-    const auto focused = [&] {
-      auto* focus = window->get_focus();
-      return window->is_active() && focus != nullptr && (focus == &field || focus->is_ancestor(field));
-    };
-    if (!pumpUntil(focused, 3000)) return nullptr;
-    xdotool({"type", "--delay", "15", request});
-    if (!pumpUntil([&] { return state->intentText() == request; }, 3000)) return nullptr;
-    xdotool({"key", "Return"});
-    if (!pumpUntil([&] { return state->mode().as<AppMode::CapabilityPrompt>() != nullptr; }, 3000)) return nullptr;
-    pump(100);
-    xdotool({"key", "Return"});
-    Cell* cell = nullptr;
-    pumpUntil([&] { return (cell = findIn<Cell>(content->cellLayer())) != nullptr && cell->get_mapped(); }, 3000);
-    return cell;
-  }
-
-  void dissolveWithEsc() {
-    xdotool({"key", "Escape"});
-    ASSERT_TRUE(pumpUntil([&] { return state->mode() == AppMode::prompt(); }, 3000));
+  void dissolve() {
+    ASSERT_TRUE(dissolveWithEsc());
     EXPECT_EQ(state->statusMessages().back().text.rfind("No trace left", 0), 0u);
   }
 
   MainLoopScheduler scheduler;
-  std::unique_ptr<AppState> state;
-  std::unique_ptr<Gtk::Window> window;
-  std::unique_ptr<ContentView> content;
 };
 
 TEST_F(TimedCellsGuiTest, TimerCountsToDoneSilentlyWithoutASoundDevice) {
-  auto* timer = open<TimerCellView>("set a timer for 2 seconds");
+  auto* timer = openByTyping<TimerCellView>("set a timer for 2 seconds");
   ASSERT_NE(timer, nullptr);
   for (const char* text : {"Timer", "Local Clock DNA", "2", "Pause", "Reset", "No background process after dissolve"}) {
     EXPECT_TRUE(shows(*timer, text)) << text;
@@ -143,11 +89,11 @@ TEST_F(TimedCellsGuiTest, TimerCountsToDoneSilentlyWithoutASoundDevice) {
   EXPECT_TRUE(shows(*timer, "0"));
   g_signal_emit_by_name(timer->pauseButton().gobj(), "clicked");
   EXPECT_TRUE(shows(*timer, "Resume"));
-  dissolveWithEsc();
+  dissolve();
 }
 
 TEST_F(TimedCellsGuiTest, WeatherShowsTheReadingForThePlaceAfterItsQuery) {
-  auto* weather = open<WeatherCellView>("what's the weather in paris");
+  auto* weather = openByTyping<WeatherCellView>("what's the weather in paris");
   ASSERT_NE(weather, nullptr);
   EXPECT_TRUE(shows(*weather, "Weather"));
   EXPECT_TRUE(shows(*weather, "Querying weather DNA\u2026"));
@@ -158,11 +104,11 @@ TEST_F(TimedCellsGuiTest, WeatherShowsTheReadingForThePlaceAfterItsQuery) {
   EXPECT_TRUE(shows(*weather, weather->report().temperatureText()));
   for (const auto& [label, value] : WeatherReport::kStats) EXPECT_TRUE(shows(*weather, std::string(value)));
   EXPECT_EQ(unnamedControls(*weather), 0);
-  dissolveWithEsc();
+  dissolve();
 }
 
 TEST_F(TimedCellsGuiTest, MusicPlaysItsTrackAndNamesEveryButton) {
-  auto* music = open<MusicCellView>("play some music");
+  auto* music = openByTyping<MusicCellView>("play some music");
   ASSERT_NE(music, nullptr);
   EXPECT_TRUE(shows(*music, "Music"));
   EXPECT_TRUE(shows(*music, std::string(music->player().track().title)));
@@ -177,7 +123,7 @@ TEST_F(TimedCellsGuiTest, MusicPlaysItsTrackAndNamesEveryButton) {
                                                GTK_ACCESSIBLE_PROPERTY_LABEL, "Pause"),
             nullptr);
   EXPECT_TRUE(pumpUntil([&] { return shows(*music, "0:01"); }, 3000));
-  dissolveWithEsc();
+  dissolve();
 }
 
 }  // namespace

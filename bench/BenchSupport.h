@@ -1,0 +1,66 @@
+#pragma once
+
+// Measuring helpers shared by the window benchmarks.
+#include "MainLoop.h"
+
+#include <gtk/gtk.h>
+#include <gtkmm.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kivari::bench {
+
+using Clock = std::chrono::steady_clock;
+
+inline double msSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+inline long residentKiB() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+  }
+  return -1;
+}
+
+// User and system CPU time of this process so far.
+inline double cpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+inline void report(const char* what, std::vector<double> values) {
+  if (values.empty()) return;
+  std::sort(values.begin(), values.end());
+  std::printf("%s: median %.1f ms, min %.1f ms, max %.1f ms (%zu runs)\n", what, values[values.size() / 2],
+              values.front(), values.back(), values.size());
+}
+
+// Milliseconds from `change` until the window has painted a frame after it;
+// -1 when no frame came within two seconds.
+inline double untilPainted(Gtk::Window& window, const std::function<void()>& change) {
+  bool painted = false;
+  GdkFrameClock* clock = gtk_widget_get_frame_clock(GTK_WIDGET(window.gobj()));
+  const auto start = Clock::now();
+  change();
+  const gulong id = g_signal_connect(clock, "after-paint", G_CALLBACK(+[](GdkFrameClock*, gpointer flag) {
+                                       *static_cast<bool*>(flag) = true;
+                                     }),
+                                     &painted);
+  testing::pumpUntil([&] { return painted; }, 2000);
+  g_signal_handler_disconnect(clock, id);
+  return painted ? msSince(start) : -1;
+}
+
+}  // namespace kivari::bench

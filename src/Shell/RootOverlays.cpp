@@ -1,0 +1,133 @@
+#include "Shell/RootOverlays.h"
+
+#include "Shell/GstDroneOutput.h"
+
+#include <algorithm>
+
+namespace kivari {
+
+namespace {
+
+constexpr Scheduler::Duration kCatalogFade{250};
+
+}  // namespace
+
+RootOverlays::RootOverlays(Gtk::Overlay& root, AppState& state, Scheduler& scheduler, const LaunchOptions& options)
+    : root_(root),
+      state_(state),
+      scheduler_(scheduler),
+      droneOutput_(options.droneOutput ? options.droneOutput : DroneOutputFactory(&makeGstDroneOutput)),
+      banner_(scheduler),
+      steps_(scheduler) {
+  banner_.set_valign(Gtk::Align::START);
+  root_.add_overlay(banner_);
+
+  if (options.splash) {
+    splash_ = std::make_unique<SplashView>(scheduler_, [this] { splashCompleted(); });
+    root_.add_overlay(*splash_);
+    // Under the opaque splash the desktop gradient is not drawn at all, once
+    // the first frame has drawn (and cached) it; it shows again for the fade.
+    if (Gtk::Widget* gradient = root_.get_child()) {
+      splash_->add_tick_callback([gradient, frames = 0](const Glib::RefPtr<Gdk::FrameClock>&) mutable {
+        if (++frames < 2) return true;
+        gradient->set_opacity(0);
+        return false;
+      });
+      splash_->signalFadeOut().connect([gradient] { gradient->set_opacity(1); });
+    }
+  }
+
+  catalogChanged_ = state_.signalShowCatalogChanged().connect([this] { showCatalog(state_.showCatalog()); });
+  showCatalog(state_.showCatalog());
+
+  // The drone starts once the window is on screen, after its first frame,
+  // so building the sound never holds up the window.
+  firstShown_ = root_.signal_map().connect([this] {
+    firstShown_.disconnect();
+    if (!splash_) return;
+    droneIdle_ = Glib::signal_idle().connect([this] {
+      startDrone();
+      return false;
+    }, Glib::PRIORITY_LOW);
+  });
+}
+
+RootOverlays::~RootOverlays() {
+  catalogChanged_.disconnect();
+  firstShown_.disconnect();
+  droneIdle_.disconnect();
+  steps_.cancelAll();
+  if (splash_) root_.remove_overlay(*splash_);
+  if (catalog_) root_.remove_overlay(catalog_->layer);
+  for (auto& layer : leaving_) root_.remove_overlay(layer->layer);
+  root_.remove_overlay(banner_);
+}
+
+void RootOverlays::startDrone() {
+  drone_ = std::make_unique<AmbientAudio>(scheduler_, droneOutput_);
+  drone_->start();
+  // Started late, after the splash had already gone: it fades out at once.
+  if (!splash_) drone_->fadeOut();
+}
+
+void RootOverlays::splashCompleted() {
+  if (Gtk::Widget* gradient = root_.get_child()) gradient->set_opacity(1);
+  root_.remove_overlay(*splash_);
+  splash_.reset();
+  if (drone_) drone_->fadeOut();
+}
+
+void RootOverlays::showCatalog(bool show) {
+  if (show == (catalog_ != nullptr)) return;
+  if (!show) {
+    // Fades away taking no clicks, then goes.
+    catalog_->layer.add_css_class("away");
+    catalog_->layer.set_can_target(false);
+    CatalogLayer* raw = catalog_.get();
+    leaving_.push_back(std::move(catalog_));
+    steps_.schedule(kCatalogFade, [this, raw] {
+      const auto it = std::find_if(leaving_.begin(), leaving_.end(), [raw](const auto& l) { return l.get() == raw; });
+      if (it == leaving_.end()) return;
+      root_.remove_overlay((*it)->layer);
+      leaving_.erase(it);
+    });
+    return;
+  }
+  catalog_ = std::make_unique<CatalogLayer>();
+  auto& layer = *catalog_;
+  layer.layer.add_css_class("catalog-layer");
+  layer.layer.add_css_class("away");
+  layer.scrim.add_css_class("catalog-scrim");
+  layer.scrim.set_hexpand(true);
+  layer.scrim.set_vexpand(true);
+  auto tap = Gtk::GestureClick::create();
+  tap->signal_released().connect([this](int, double, double) { state_.setShowCatalog(false); });
+  layer.scrim.add_controller(tap);
+  layer.layer.set_child(layer.scrim);
+  layer.panel = std::make_unique<CellCatalogView>(
+      [this](const std::string& prompt) {
+        state_.setShowCatalog(false);
+        state_.setIntentText(prompt);
+        state_.submit();
+      },
+      [this] { state_.setShowCatalog(false); });
+  // Seen blurred through the card: the desktop and its layers.
+  std::vector<Gtk::Widget*> backdrop;
+  for (Gtk::Widget* w = root_.get_first_child(); w != nullptr && w != &banner_; w = w->get_next_sibling()) {
+    backdrop.push_back(w);
+  }
+  layer.panel->setBackdrop(backdrop);
+  layer.layer.add_overlay(*layer.panel);
+  // Above the banner, below the splash.
+  if (splash_) {
+    layer.layer.insert_before(root_, *splash_);
+  } else {
+    root_.add_overlay(layer.layer);
+  }
+  layer.layer.add_tick_callback([&layer](const Glib::RefPtr<Gdk::FrameClock>&) {
+    if (layer.layer.get_can_target()) layer.layer.remove_css_class("away");
+    return false;
+  });
+}
+
+}  // namespace kivari

@@ -1,0 +1,136 @@
+// The root view's overlays on a real display: the catalog, the banner and the splash.
+#include "Shell/SecurityAlertView.h"
+#include "Shell/SplashView.h"
+
+#include "DesktopHarness.h"
+#include "GuiSupport.h"
+#include "MainLoop.h"
+
+#include <gtest/gtest.h>
+#include <gtkmm.h>
+
+#include <functional>
+
+// Last: the X11 headers define names such as None.
+#include <gdk/x11/gdkx.h>
+
+namespace kivari {
+namespace {
+
+using testing::pump;
+using testing::pumpUntil;
+
+// A real pointer click at (x, y) of `widget`, through the X server.
+void clickAt(Gtk::Window& window, Gtk::Widget& widget, double x, double y) {
+  double wx = 0, wy = 0;
+  ASSERT_TRUE(widget.translate_coordinates(window, x, y, wx, wy));
+  const auto xid = gdk_x11_surface_get_xid(window.get_surface()->gobj());
+  testing::xdotool({"mousemove", "--window", std::to_string(xid), std::to_string(static_cast<int>(wx)),
+                    std::to_string(static_cast<int>(wy)), "click", "1"});
+}
+
+Gtk::Label* findLabel(Gtk::Widget& root, const std::string& text) {
+  if (auto* label = dynamic_cast<Gtk::Label*>(&root); label != nullptr && label->get_text().raw() == text) return label;
+  for (auto* c = root.get_first_child(); c != nullptr; c = c->get_next_sibling()) {
+    if (auto* found = findLabel(*c, text)) return found;
+  }
+  return nullptr;
+}
+
+std::unique_ptr<Gtk::Window> makeWindow() {
+  installStyle();
+  auto window = std::make_unique<Gtk::Window>();
+  window->set_decorated(false);
+  window->set_default_size(1024, 700);
+  window->add_css_class("kivari");
+  return window;
+}
+
+class CatalogGuiTest : public ::testing::Test, protected testing::DesktopHarness {
+ protected:
+  void TearDown() override { closeDesktop(); }
+  MainLoopScheduler scheduler;
+};
+
+TEST_F(CatalogGuiTest, ClickingAWayCapsuleSubmitsItsEntrysPrompt) {
+  AppStateServices services;
+  services.classify = [](const std::string& request, const ManifestRegistry&) {
+    return request == "mute" ? ClassifiedIntent{std::nullopt, SystemControlAction::mute, std::nullopt}
+                             : ClassifiedIntent{};
+  };
+  services.executeSystemAction = [](SystemControlAction) { return SystemActionResult{true, "muted"}; };
+  ASSERT_TRUE(openDesktop(scheduler, std::move(services)));
+
+  state->setShowCatalog(true);
+  ASSERT_TRUE(pumpUntil([&] { return content->overlays().catalog() && content->overlays().catalog()->get_mapped(); }));
+  auto* catalog = content->overlays().catalog();
+  // "quiet" is a way of "mute"; bring that entry into view first.
+  Gtk::Label* quiet = findLabel(*catalog, "quiet");
+  ASSERT_NE(quiet, nullptr);
+  auto* scroller = dynamic_cast<Gtk::ScrolledWindow*>(quiet->get_ancestor(GTK_TYPE_SCROLLED_WINDOW));
+  ASSERT_NE(scroller, nullptr);
+  auto adjustment = scroller->get_vadjustment();
+  ASSERT_TRUE(pumpUntil([&] { return adjustment->get_upper() > adjustment->get_page_size(); }));
+  double x = 0, y = 0;
+  ASSERT_TRUE(quiet->translate_coordinates(*scroller, 0, 0, x, y));
+  adjustment->set_value(y - 100);
+  pump(200);
+  clickAt(*window, *quiet, quiet->get_width() / 2.0, quiet->get_height() / 2.0);
+  ASSERT_TRUE(pumpUntil([&] { return state->statusMessages().size() == 3; }));
+  EXPECT_EQ(state->statusMessages()[1].text, "mute");
+  EXPECT_FALSE(state->showCatalog());
+  // The panel fades away and goes.
+  EXPECT_TRUE(pumpUntil([&] { return findLabel(*content, "quiet") == nullptr; }));
+}
+
+TEST(OverlaysGuiTest, AClickThroughTheBannerReachesTheWidgetUnderIt) {
+  ManualScheduler scheduler;
+  auto window = makeWindow();
+  Gtk::Overlay root;
+  Gtk::Button under("Under");
+  int clicks = 0;
+  under.signal_clicked().connect([&] { ++clicks; });
+  root.set_child(under);
+  SecurityAlertView banner(scheduler, UniformRandom(3));
+  root.add_overlay(banner);
+  window->set_child(root);
+  window->present();
+  ASSERT_TRUE(pumpUntil([&] { return banner.get_mapped(); }));
+  for (int i = 0; i < 30 && banner.loop().phase() != AlertPhase::threat; ++i) scheduler.advance(std::chrono::seconds(1));
+  ASSERT_EQ(banner.loop().phase(), AlertPhase::threat);
+  ASSERT_TRUE(pumpUntil([&] { return banner.banner().get_mapped() && !banner.banner().has_css_class("away"); }));
+  pump(500);  // slid in
+  clickAt(*window, banner.banner(), banner.banner().get_width() / 2.0, banner.banner().get_height() / 2.0);
+  EXPECT_TRUE(pumpUntil([&] { return clicks == 1; }));
+  window->hide();
+  pump(50);
+}
+
+TEST(OverlaysGuiTest, SplashCompletesOnceAndStopsDrawing) {
+  ManualScheduler scheduler;
+  auto window = makeWindow();
+  int completions = 0;
+  SplashView splash(scheduler, [&] { ++completions; });
+  window->set_child(splash);
+  window->present();
+  ASSERT_TRUE(pumpUntil([&] { return splash.isAnimating(); }));
+  scheduler.advance(std::chrono::milliseconds(4999));
+  EXPECT_EQ(completions, 0);
+  EXPECT_TRUE(splash.title().has_css_class("shown"));
+  EXPECT_TRUE(splash.has_css_class("faded"));
+  scheduler.advance(std::chrono::milliseconds(1));
+  EXPECT_EQ(completions, 1);
+  EXPECT_FALSE(splash.isAnimating());
+  window->hide();
+  pump(50);
+  window->present();  // shown again: it stays complete and still
+  pump(100);
+  scheduler.advance(std::chrono::seconds(10));
+  EXPECT_EQ(completions, 1);
+  EXPECT_FALSE(splash.isAnimating());
+  window->hide();
+  pump(50);
+}
+
+}  // namespace
+}  // namespace kivari
