@@ -12,19 +12,17 @@ labels=("Kivari" "bare window" "bare window + WebKitGTK")
 
 # startOnce TITLE PROGRAM: starts PROGRAM as $pid; sets $ms to the time until its window is mapped.
 startOnce() {
-  local start deadline
+  local start deadline=$((SECONDS + 20))
   start=$(date +%s%N)
-  "$2" >/dev/null 2>&1 &
+  "$2" >"$runtime/log" 2>&1 &
   pid=$!
-  deadline=$((SECONDS + 20))
   until xwininfo -name "$1" 2>/dev/null | grep -q IsViewable; do
-    [ $SECONDS -lt $deadline ] || { echo "no window within 20 s: $2" >&2; exit 1; }
+    [ $SECONDS -lt $deadline ] || { echo "no window from $2 within 20 s (X server $(kill -0 $xvfb 2>/dev/null && echo alive || echo gone)); it said:" >&2; tail -5 "$runtime/log" >&2; exit 1; }
     sleep 0.002
   done
   ms=$(( ($(date +%s%N) - start) / 1000000 ))
 }
 stop() { kill "$pid"; wait "$pid" 2>/dev/null || true; pid=""; }
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 declare -A startMs rssKiB
 for i in $(seq "$runs"); do
@@ -39,7 +37,9 @@ done
 for i in 1 2 3; do
   for p in 0 1 2; do
     startOnce "${programs[$p]%%:*}" "${programs[$p]#*:}"
-    sleep 18  # the idle desktop: start-up over, the cursor has stopped blinking
+    # The idle desktop: the splash and the drone are over, the cursor has
+    # stopped blinking, and the first security notice is still to come.
+    sleep 18
     rssKiB[$p]+="$(awk '/VmRSS/ {print $2}' "/proc/$pid/status") "
     stop
   done

@@ -30,7 +30,8 @@ width=1600 height=1000
 pid=""
 runtime="$(mktemp -d)"
 # Xvfb takes a free display of its own choosing: other runs may hold some.
-Xvfb -displayfd 3 -screen 0 "${width}x${height}x24" 3>"$runtime/display" >/dev/null 2>&1 &
+# -noreset: a program that ends while the next one connects must not find the server resetting.
+Xvfb -displayfd 3 -noreset -screen 0 "${width}x${height}x24" 3>"$runtime/display" >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $pid $xvfb 2>/dev/null; rm -rf "$runtime"' EXIT
 until [ -s "$runtime/display" ]; do
