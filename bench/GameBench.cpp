@@ -10,6 +10,7 @@
 #include "ProcessScan.h"
 #include "Shell/ContentView.h"
 #include "Shell/Style.h"
+#include "Shell/WebCellModule.h"
 
 #include <gtkmm.h>
 #include <malloc.h>
@@ -181,6 +182,7 @@ int run(Gtk::Window& window, int cycles) {
 
 int main(int argc, char** argv) {
   const int cycles = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
+  kivari::provideWebCells({kivari_web_cells_v1(), {}});
   auto app = Gtk::Application::create("org.kivari.GameBench", Gio::Application::Flags::NON_UNIQUE);
   int result = 1;
   app->signal_activate().connect([&] {

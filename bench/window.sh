@@ -19,6 +19,9 @@
 #                                                  turns; the splash's frame cost and the drone's buffer
 #   bench/window.sh launch-cpu [build-dir] [s]     CPU during the splash, then at rest once the first
 #                                                  security notice has come and gone
+#   bench/window.sh start-vs-bare [build-dir] [runs]
+#                                                  Kivari against a bare gtkmm window on the cairo renderer:
+#                                                  start to window, idle memory, first browser cell's paint
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 what="${1:-startup}"
@@ -27,7 +30,8 @@ width=1600 height=1000
 pid=""
 runtime="$(mktemp -d)"
 # Xvfb takes a free display of its own choosing: other runs may hold some.
-Xvfb -displayfd 3 -screen 0 "${width}x${height}x24" 3>"$runtime/display" >/dev/null 2>&1 &
+# -noreset: a program that ends while the next one connects must not find the server resetting.
+Xvfb -displayfd 3 -noreset -screen 0 "${width}x${height}x24" 3>"$runtime/display" >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $pid $xvfb 2>/dev/null; rm -rf "$runtime"' EXIT
 until [ -s "$runtime/display" ]; do
@@ -186,5 +190,8 @@ case "$what" in
         2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
     done
     ;;
-  *) echo "usage: $0 startup|moments|cells|help|game|personal-cells|timed-cells|launch|launch-cpu [build-dir] [runs|seconds|cycles]" >&2; exit 2 ;;
+  start-vs-bare)
+    source "$root/bench/start-vs-bare.sh"
+    ;;
+  *) echo "usage: $0 startup|moments|cells|help|game|personal-cells|timed-cells|launch|launch-cpu|start-vs-bare [build-dir] [runs|seconds|cycles]" >&2; exit 2 ;;
 esac

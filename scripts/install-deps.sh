@@ -16,6 +16,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick nodejs
   # the accessibility bus the GUI tests read the window through
   dbus-daemon at-spi2-core
+  # the installed desktop entry is checked
+  desktop-file-utils
 )
 
 missing=()

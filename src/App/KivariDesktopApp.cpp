@@ -6,6 +6,7 @@
 #include "Shell/Style.h"
 
 #include <gdk/x11/gdkx.h>
+#include <malloc.h>
 
 namespace kivari {
 
@@ -83,7 +84,10 @@ void KivariWindow::fitToWorkArea() {
 
 KivariDesktopApp::KivariDesktopApp()
     : application_(Gtk::Application::create("org.kivari.Desktop",
-                                            Gio::Application::Flags::NON_UNIQUE)) {
+                                            Gio::Application::Flags::NON_UNIQUE)),
+      // Image buffers the size of the window come and go with every fade;
+      // freed, the allocator keeps them. Two still seconds hand them back.
+      memoryRelease_(scheduler_, std::chrono::seconds(2), [] { malloc_trim(0); }) {
   // Manifests are read before the window exists.
   state_ = std::make_unique<AppState>(std::make_unique<ManifestRegistry>(), makeDefaultServices());
   application_->signal_activate().connect([this] {
@@ -95,6 +99,9 @@ KivariDesktopApp::KivariDesktopApp()
     window_ = std::make_unique<KivariWindow>(*state_, scheduler_);
     application_->add_window(*window_);
     window_->present();
+    if (auto clock = window_->get_frame_clock()) {
+      clock->signal_paint().connect([this] { memoryRelease_.painted(); });
+    }
   });
 }
 

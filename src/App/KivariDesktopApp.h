@@ -2,6 +2,7 @@
 
 #include "Core/AppState.h"
 #include "Core/Scheduler.h"
+#include "Shell/QuietRelease.h"
 
 #include <gtkmm.h>
 
@@ -38,6 +39,7 @@ class KivariDesktopApp {
   std::unique_ptr<AppState> state_;
   MainLoopScheduler scheduler_;
   std::unique_ptr<KivariWindow> window_;
+  QuietRelease memoryRelease_;
 };
 
 }  // namespace kivari

@@ -1,17 +1,16 @@
 #include "Shell/CellLayer.h"
 
-#include "Cells/BrowserExpressionView.h"
 #include "Cells/CalendarCellView.h"
+#include "Cells/CellViewKit.h"
 #include "Cells/ComposeExpressionView.h"
 #include "Cells/EventSound.h"
-#include "Cells/ExpressionHostView.h"
-#include "Cells/GameCellView.h"
 #include "Cells/MusicCellView.h"
 #include "Cells/NotesExpressionView.h"
 #include "Cells/ReminderCellView.h"
 #include "Cells/TimerCellView.h"
 #include "Cells/WeatherCellView.h"
 #include "Help/HelpCellView.h"
+#include "Shell/WebCellModule.h"
 
 namespace kivari {
 
@@ -50,6 +49,32 @@ std::unique_ptr<Gtk::Widget> headerOnlyCell(const Expression& expression,
   return box;
 }
 
+// A web cell when the web engine could not be loaded: it says so, and goes
+// like any other cell. The manifest host has no close of its own, so none
+// is offered here either.
+std::unique_ptr<Gtk::Widget> webEngineMissingCell(const Expression& expression, const std::string& why,
+                                                  std::function<void()> dismiss) {
+  auto box = std::make_unique<Gtk::Box>(Gtk::Orientation::VERTICAL, 0);
+  if (dismiss) {
+    box->append(*Gtk::make_managed<CellHeader>("cube.transparent", palette::cyan, expression.name(),
+                                                expression.dnaSource(), std::move(dismiss)));
+    box->append(*Gtk::make_managed<Gtk::Separator>());
+  }
+  auto* message = Gtk::make_managed<Gtk::Box>(Gtk::Orientation::VERTICAL, 8);
+  message->set_valign(Gtk::Align::CENTER);
+  message->set_vexpand(true);
+  message->set_margin(24);
+  auto* line = cellkit::label("This cell cannot open: Kivari's web engine could not be loaded.", "cell-title");
+  auto* detail = cellkit::label(why, "cell-secondary");
+  for (auto* label : {line, detail}) {
+    label->set_wrap(true);
+    label->set_justify(Gtk::Justification::CENTER);
+    message->append(*label);
+  }
+  box->append(*message);
+  return box;
+}
+
 // The help answer for the question, or the general one. A picked example
 // dissolves the cell at once and goes down the road a moment later, on the
 // main scheduler: that step outlives the cell.
@@ -67,6 +92,18 @@ std::unique_ptr<Gtk::Widget> helpCell(const std::string& question, Scheduler& ce
 
 }  // namespace
 
+void prepareCellLayer(const Expression& expression) {
+  switch (expression.kind()) {
+    case Expression::Kind::bundled:
+    case Expression::Kind::browser:
+    case Expression::Kind::game:
+      prepareWebCells();
+      break;
+    default:
+      break;
+  }
+}
+
 int cellMargin(const Expression& expression) {
   switch (expression.kind()) {
     case Expression::Kind::bundled:
@@ -81,18 +118,21 @@ int cellMargin(const Expression& expression) {
 std::unique_ptr<FramedCell> buildCellLayer(const Expression& expression, AppState& state,
                                            Scheduler& scheduler, std::function<void()> dismiss) {
   auto build = [&](Scheduler& cellScheduler) -> std::unique_ptr<Gtk::Widget> {
-    if (const auto* bundled = expression.as<Expression::Bundled>()) {
+    const auto* bundled = expression.as<Expression::Bundled>();
+    const auto* browser = expression.as<Expression::Browser>();
+    const auto* game = expression.as<Expression::Game>();
+    if (bundled != nullptr || browser != nullptr || game != nullptr) {
+      const WebCells& web = webCells();
+      if (web.factory == nullptr) {
+        return webEngineMissingCell(expression, web.error, bundled ? nullptr : std::move(dismiss));
+      }
       // Left only through Esc or the compact bar: no close of its own.
-      return std::make_unique<ExpressionHostView>(bundled->manifest, state.registry());
-    }
-    if (const auto* browser = expression.as<Expression::Browser>()) {
-      return std::make_unique<BrowserExpressionView>(browser->url, std::move(dismiss));
+      if (bundled) return web.factory->makeManifestHost(bundled->manifest, state.registry());
+      if (browser) return web.factory->makeBrowser(browser->url, std::move(dismiss));
+      return web.factory->makeGame(game->name, std::move(dismiss), cellScheduler);
     }
     if (const auto* help = expression.as<Expression::Help>()) {
       return helpCell(help->question, cellScheduler, state, scheduler, dismiss);
-    }
-    if (const auto* game = expression.as<Expression::Game>()) {
-      return std::make_unique<GameCellView>(game->name, std::move(dismiss), cellScheduler);
     }
     if (const auto* message = expression.as<Expression::Message>()) {
       return std::make_unique<ComposeExpressionView>(ComposeType::message, message->recipient, "",

@@ -36,6 +36,10 @@ class FramedCell : public Gtk::Box {
 std::unique_ptr<FramedCell> buildCellLayer(const Expression& expression, AppState& state,
                                            Scheduler& scheduler, std::function<void()> dismiss);
 
+// Starts loading, in the background, what a cell for this expression takes
+// long to load (the web engine), so that it is ready when the cell is built.
+void prepareCellLayer(const Expression& expression);
+
 // The margin around a kind of cell.
 int cellMargin(const Expression& expression);
 

@@ -183,6 +183,8 @@ void ContentView::applyMode(bool animate) {
   retire(std::move(cell_), animate);
   if (cardShown) {
     card_ = buildCard();
+    // While the card is read, the cell it offers gets ready.
+    if (const auto* prompt = state_.mode().as<AppMode::CapabilityPrompt>()) prepareCellLayer(prompt->expression);
     styleLayer(*card_, "card-layer");
     layerArea_.add(*card_, kCardEntryScale, animate);
   }

@@ -1,3 +1,8 @@
 #include "GtkTestMain.h"
+#include "Shell/WebCellModule.h"
 
-int main(int argc, char** argv) { return kivari::testing::runTestsInApplication(argc, argv, "org.kivari.GuiTests"); }
+int main(int argc, char** argv) {
+  // The web cells are linked in rather than opened as the program's module.
+  kivari::provideWebCells({kivari_web_cells_v1(), {}});
+  return kivari::testing::runTestsInApplication(argc, argv, "org.kivari.GuiTests");
+}

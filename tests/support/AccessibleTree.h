@@ -19,13 +19,15 @@ struct AccessibleNode {
   std::string where;  // the chain of roles and names from the window down
 };
 
-// Reads this process's accessible tree over the accessibility bus, as a
+// Reads a process's accessible tree over the accessibility bus, as a
 // screen reader would: every window and everything presented under it.
 // The process must run with a session bus (dbus-run-session) so that GTK
 // joins the accessibility bus; `error` says why when nothing could be read.
+// By default this process, without the pages its web views show.
 class AccessibleTreeReader {
  public:
-  AccessibleTreeReader() {
+  explicit AccessibleTreeReader(int pid = getpid(), bool intoWebPages = false)
+      : pid_(pid), intoWebPages_(intoWebPages) {
     GError* failure = nullptr;
     GDBusConnection* session = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &failure);
     if (session == nullptr) {
@@ -70,7 +72,7 @@ class AccessibleTreeReader {
     if (bus_ == nullptr) return nodes;
     const std::string self = ownName();
     if (self.empty()) {
-      error_ = "this process is not on the accessibility bus";
+      error_ = "the process is not on the accessibility bus";
       return nodes;
     }
     std::set<std::string> seen;
@@ -147,7 +149,7 @@ class AccessibleTreeReader {
       guint32 value = 0;
       g_variant_get(pid, "(u)", &value);
       g_variant_unref(pid);
-      if (value == static_cast<guint32>(getpid())) found = name;
+      if (value == static_cast<guint32>(pid_)) found = name;
     }
     g_variant_iter_free(names);
     g_variant_unref(reply);
@@ -156,7 +158,7 @@ class AccessibleTreeReader {
 
   void walk(const std::string& name, const std::string& path, const std::string& where,
             std::vector<AccessibleNode>& nodes, std::set<std::string>& seen, bool isRoot) {
-    if (!seen.insert(path).second) return;
+    if (!seen.insert(name + path).second) return;
     std::string here = where;
     if (!isRoot) {
       AccessibleNode node{stringOf(name, path, "GetRoleName"), nameOf(name, path), {}};
@@ -170,16 +172,18 @@ class AccessibleTreeReader {
     g_variant_get(reply, "(a(so))", &children);
     const char* childName = nullptr;
     const char* childPath = nullptr;
-    std::vector<std::string> paths;
+    std::vector<std::pair<std::string, std::string>> found;
     while (g_variant_iter_loop(children, "(&s&o)", &childName, &childPath)) {
       // Content from elsewhere (a web page's own process) is not ours to name.
-      if (name == childName) paths.emplace_back(childPath);
+      if (name == childName || intoWebPages_) found.emplace_back(childName, childPath);
     }
     g_variant_iter_free(children);
     g_variant_unref(reply);
-    for (const auto& child : paths) walk(name, child, here, nodes, seen, false);
+    for (const auto& [childBus, child] : found) walk(childBus, child, here, nodes, seen, false);
   }
 
+  int pid_;
+  bool intoWebPages_;
   GDBusConnection* bus_ = nullptr;
   std::string error_;
 };
