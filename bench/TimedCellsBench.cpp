@@ -5,6 +5,7 @@
 #include "Cells/MusicCellView.h"
 #include "Core/AppState.h"
 #include "BenchSupport.h"
+#include "GuiSupport.h"
 #include "MainLoop.h"
 #include "Shell/ContentView.h"
 #include "Shell/Style.h"
@@ -84,15 +85,7 @@ class Bench {
   std::unique_ptr<kivari::ContentView> content_;
 };
 
-template <typename T>
-T* findIn(Gtk::Widget* root) {
-  if (root == nullptr) return nullptr;
-  if (auto* hit = dynamic_cast<T*>(root)) return hit;
-  for (auto* c = root->get_first_child(); c != nullptr; c = c->get_next_sibling()) {
-    if (auto* hit = findIn<T>(c)) return hit;
-  }
-  return nullptr;
-}
+using kivari::testing::findIn;
 
 const std::pair<const char*, kivari::Expression> kKinds[] = {
     {"timer", kivari::Expression::timer(90, "")},
