@@ -2,9 +2,11 @@
 
 // Measuring helpers shared by the window benchmarks.
 #include "MainLoop.h"
+#include "ProcessScan.h"
 
 #include <gtk/gtk.h>
 #include <gtkmm.h>
+#include <malloc.h>
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -61,6 +63,34 @@ inline double untilPainted(Gtk::Window& window, const std::function<void()>& cha
   testing::pumpUntil([&] { return painted; }, 2000);
   g_signal_handler_disconnect(clock, id);
   return painted ? msSince(start) : -1;
+}
+
+inline int webKitProcessCount() { return static_cast<int>(testing::webKitProcesses().size()); }
+
+// Runs `cycles` open-and-dissolve cycles of a web cell (`open` false stops
+// them) and prints the memory they leave and the WebKit processes they
+// leave behind; 0 when every process went within ten seconds.
+inline int webCellCycles(const char* what, int cycles, const std::function<bool()>& open,
+                         const std::function<void()>& dissolve) {
+  malloc_trim(0);
+  const long before = residentKiB();
+  int mostProcesses = 0;
+  for (int i = 0; i < cycles; ++i) {
+    if (!open()) return 1;
+    mostProcesses = std::max(mostProcesses, webKitProcessCount());
+    dissolve();
+  }
+  const auto dissolvedAt = Clock::now();
+  const bool gone = testing::pumpUntil([] { return webKitProcessCount() == 0; }, 10000);
+  const double goneMs = msSince(dissolvedAt);
+  testing::pumpUntil([] { return false; }, 1000);
+  malloc_trim(0);
+  const long after = residentKiB();
+  std::printf("%d %s: resident %ld KiB -> %ld KiB (%+.1f MB)\n", cycles, what, before, after,
+              (after - before) / 1024.0);
+  std::printf("WebKit processes: at most %d while a cell was open; %d left %s %.0f ms after the last dissolve\n",
+              mostProcesses, webKitProcessCount(), gone ? "within" : "after", goneMs);
+  return gone ? 0 : 1;
 }
 
 }  // namespace kivari::bench

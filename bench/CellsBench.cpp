@@ -51,8 +51,6 @@ class LocalPage {
   }};
 };
 
-int webKitProcessCount() { return static_cast<int>(kivari::testing::webKitProcesses().size()); }
-
 // WEBKIT_LOAD_FINISHED of the web view's "load-changed".
 constexpr int kLoadFinished = 3;
 
@@ -139,25 +137,13 @@ int run(Gtk::Window& window, Gtk::Box& frame, int cycles) {
   openCell(frame, window, page.url(), cell);
   dissolve(frame, cell);
   pumpUntil([] { return webKitProcessCount() == 0; }, 5000);
-  malloc_trim(0);
-  const long before = residentKiB();
-  int mostProcesses = 0;
-  for (int i = 0; i < cycles; ++i) {
-    openCell(frame, window, page.url(), cell);
-    mostProcesses = std::max(mostProcesses, webKitProcessCount());
-    dissolve(frame, cell);
-  }
-  const auto dissolvedAt = Clock::now();
-  const bool gone = pumpUntil([] { return webKitProcessCount() == 0; }, 10000);
-  const double goneMs = msSince(dissolvedAt);
-  pumpUntil([] { return false; }, 1000);
-  malloc_trim(0);
-  const long after = residentKiB();
-  std::printf("%d open-and-dissolve cycles: resident %ld KiB -> %ld KiB (%+.1f MB)\n", cycles, before, after,
-              (after - before) / 1024.0);
-  std::printf("WebKit processes: at most %d while a cell was open; %d left %s %.0f ms after the last dissolve\n",
-              mostProcesses, webKitProcessCount(), gone ? "within" : "after", goneMs);
-  return gone ? 0 : 1;
+  return webCellCycles(
+      "open-and-dissolve cycles", cycles,
+      [&] {
+        openCell(frame, window, page.url(), cell);
+        return true;
+      },
+      [&] { dissolve(frame, cell); });
 }
 
 // The desktop as the program shows it: a request, its capability card, Allow,

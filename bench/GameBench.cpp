@@ -28,8 +28,6 @@ namespace {
 using namespace kivari::bench;
 using kivari::testing::pumpUntil;
 
-int webKitProcessCount() { return static_cast<int>(kivari::testing::webKitProcesses().size()); }
-
 // Waits for the window's next painted frame.
 void nextFrame(Gtk::Window& window) {
   untilPainted(window, [&] { window.queue_draw(); });
@@ -155,27 +153,14 @@ int run(Gtk::Window& window, int cycles) {
   report("cross-fade start to the page's script run (interactive)", readyMs);
   report("cross-fade start to the first frame after it", paintedMs);
 
-  malloc_trim(0);
-  const long before = residentKiB();
-  int mostProcesses = 0;
-  for (int i = 0; i < cycles; ++i) {
-    desktop.request();
-    desktop.allow();
-    if (desktop.reachPage().first < 0) return 1;
-    mostProcesses = std::max(mostProcesses, webKitProcessCount());
-    desktop.dissolve();
-  }
-  const auto dissolvedAt = Clock::now();
-  const bool gone = pumpUntil([] { return webKitProcessCount() == 0; }, 10000);
-  const double goneMs = msSince(dissolvedAt);
-  pumpUntil([] { return false; }, 1000);
-  malloc_trim(0);
-  const long after = residentKiB();
-  std::printf("%d open-and-dissolve cycles to the page: resident %ld KiB -> %ld KiB (%+.1f MB)\n", cycles, before,
-              after, (after - before) / 1024.0);
-  std::printf("WebKit processes: at most %d while a cell was open; %d left %s %.0f ms after the last dissolve\n",
-              mostProcesses, webKitProcessCount(), gone ? "within" : "after", goneMs);
-  return gone ? 0 : 1;
+  return webCellCycles(
+      "open-and-dissolve cycles to the page", cycles,
+      [&] {
+        desktop.request();
+        desktop.allow();
+        return desktop.reachPage().first >= 0;
+      },
+      [&] { desktop.dissolve(); });
 }
 
 }  // namespace
