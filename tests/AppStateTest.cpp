@@ -265,9 +265,15 @@ TEST_F(AppStateTest, ModelAnswersArriveLaterAndInOrder) {
             (Lines{{"Ephemeral FS · Local memory only · Zero persistence on dissolve",
                     Type::system}}));
 
+  // "second" was asked before that card came up: its answer is dropped.
+  resolver->answerNext(expressionIntent(Expression::calendar()));
+  EXPECT_EQ(linesSince(6), Lines{});
+  EXPECT_EQ(state->mode(), AppMode::capabilityPrompt(Expression::notes()));
+
   // A category alone from the model is not followed.
+  submit("third", ClassifiedIntent{});
   resolver->answerNext(ClassifiedIntent{std::nullopt, std::nullopt, ProductivityCategory::document});
-  EXPECT_EQ(linesSince(6), (Lines{{AppState::hintText(), Type::system}}));
+  EXPECT_EQ(linesSince(8), (Lines{{AppState::hintText(), Type::system}}));
   EXPECT_EQ(state->mode(), AppMode::capabilityPrompt(Expression::notes()));
 }
 
@@ -284,23 +290,41 @@ TEST_F(AppStateTest, ModelSystemActionOrNoAnswer) {
   EXPECT_FALSE(state->isThinking());
 }
 
-TEST_F(AppStateTest, ALateAnswerNeverReplacesACellOpenedAfterItsRequest) {
+TEST_F(AppStateTest, ALateAnswerNeverReplacesACardPickerOrCellShownAfterItsRequest) {
   resolver->available = true;
+  const auto lateAnswerLeavesInPlace = [&](const AppMode& shown) {
+    ASSERT_TRUE(state->isThinking());
+    const auto before = state->statusMessages().size();
+    resolver->answerNext(expressionIntent(Expression::browser(*Url::parse("https://127.0.0.1"))));
+    EXPECT_EQ(state->mode(), shown);
+    EXPECT_FALSE(state->isThinking());
+    EXPECT_EQ(state->statusMessages().size(), before);
+  };
+
+  // The card of a request typed while the model thinks.
   submit("asked at the prompt", ClassifiedIntent{});
-  state->allow(Expression::notes());  // opened meanwhile
+  submit("calculator", expressionIntent(Expression::notes()));
+  lateAnswerLeavesInPlace(AppMode::capabilityPrompt(Expression::notes()));
+
+  // A picker, and the same card put up again after the request.
+  submit("asked under the card", ClassifiedIntent{});
+  submit("doc", {std::nullopt, std::nullopt, ProductivityCategory::document});
+  lateAnswerLeavesInPlace(AppMode::dnaPicker(ProductivityCategory::document));
+  submit("calculator", expressionIntent(Expression::notes()));
+  submit("asked under the card again", ClassifiedIntent{});
+  submit("calculator", expressionIntent(Expression::notes()));
+  lateAnswerLeavesInPlace(AppMode::capabilityPrompt(Expression::notes()));
+
+  // A cell opened after the request; one typed under the cell replaces it,
+  // as a typed request would.
+  submit("asked under the card", ClassifiedIntent{});
+  state->allow(Expression::notes());
   submit("asked under the cell", ClassifiedIntent{});
-  const auto before = state->statusMessages().size();
-
-  resolver->answerNext(expressionIntent(Expression::timer(60, "")));
-  EXPECT_EQ(state->mode(), AppMode::expressing(Expression::notes()));
-  EXPECT_FALSE(state->isThinking());
-  EXPECT_EQ(state->statusMessages().size(), before);
-
-  // One typed under the open cell replaces it, as a typed request would.
+  lateAnswerLeavesInPlace(AppMode::expressing(Expression::notes()));
   resolver->answerNext(expressionIntent(Expression::weather("Oslo")));
   EXPECT_EQ(state->mode(), AppMode::capabilityPrompt(Expression::weather("Oslo")));
 
-  // Once no cell is open, an answer is applied as it comes.
+  // Once nothing is shown, an answer is applied as it comes.
   submit("asked before the cell", ClassifiedIntent{});
   state->allow(Expression::notes());
   state->dissolve();

@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <deque>
 #include <mutex>
@@ -31,6 +32,8 @@ class FakeRuntimeServer {
   struct Response {
     guint status;
     std::string body;
+    // Headers and the first byte of the body, then silence.
+    bool stall = false;
   };
 
   std::uint16_t port() const { return server_.port(); }
@@ -47,6 +50,7 @@ class FakeRuntimeServer {
     return Json{{"message", {{"role", "assistant"}, {"content", content}}}, {"done", true}}.dump();
   }
   void queueContent(const std::string& content) { queueChat({200, chatBody(content)}); }
+  void queueStall() { queueChat({200, "{", true}); }
   std::vector<Json> chatRequests() const {
     std::lock_guard lock(mutex_);
     return chatRequests_;
@@ -76,6 +80,14 @@ class FakeRuntimeServer {
       }
     }
     soup_server_message_set_status(message, response.status, nullptr);
+    if (response.stall) {
+      // A chunked body that is never completed: the server sends what it has and waits.
+      soup_message_headers_set_encoding(soup_server_message_get_response_headers(message),
+                                        SOUP_ENCODING_CHUNKED);
+      soup_message_body_append(soup_server_message_get_response_body(message), SOUP_MEMORY_COPY,
+                               response.body.data(), response.body.size());
+      return;
+    }
     soup_server_message_set_response(message, "application/json", SOUP_MEMORY_COPY,
                                      response.body.data(), response.body.size());
   }
@@ -245,6 +257,38 @@ TEST_F(LocalModelRuntimeSessionTest, TheTranscriptSentOnKeepsTheLatestExchangesW
   EXPECT_EQ(sent(1), (std::vector<std::string>{"a", "b"}));
   EXPECT_EQ(sent(2), (std::vector<std::string>{"a", "b", "c"}));
   EXPECT_EQ(sent(3), (std::vector<std::string>{"b", "c", "d"}));
+}
+
+TEST(LocalModelRuntimeStalls, StalledRepliesNeverHoldUpANewRequestAndEndOnceSilent) {
+  FakeRuntimeServer server;
+  // Long enough for the last request's round trip, short for the test.
+  LocalModelRuntime runtime("127.0.0.1", server.port(), milliseconds(3000));
+  ASSERT_TRUE(runtime.isAvailable());
+  const auto session = runtime.makeSession("prime");
+
+  constexpr std::size_t kStalled = LocalModelRuntime::kMaxRepliesAwaited;
+  std::vector<std::optional<std::optional<ParsedIntent>>> replies(kStalled + 1);
+  for (std::size_t i = 0; i < kStalled; ++i) {
+    server.queueStall();
+    session->respond("stall", [&replies, i](std::optional<ParsedIntent> intent) { replies[i] = intent; });
+  }
+  ASSERT_TRUE(pumpUntil([&] { return server.chatRequests().size() == kStalled; }));
+
+  // Past the bound, a request gives up the oldest reply and is answered at once.
+  server.queueContent(R"({"category":"notes"})");
+  session->respond("next", [&](std::optional<ParsedIntent> intent) { replies[kStalled] = intent; });
+  ASSERT_TRUE(pumpUntil([&] { return replies[kStalled].has_value(); }));
+  ASSERT_TRUE(*replies[kStalled]);
+  EXPECT_EQ((*replies[kStalled])->category, IntentCategory::notes);
+  ASSERT_TRUE(replies[0].has_value());
+  EXPECT_FALSE(*replies[0]);
+  for (std::size_t i = 1; i < kStalled; ++i) EXPECT_FALSE(replies[i].has_value()) << i;
+
+  // The silent ones end as no answer.
+  ASSERT_TRUE(pumpUntil([&] {
+    return std::all_of(replies.begin(), replies.end(), [](const auto& reply) { return reply.has_value(); });
+  }));
+  for (std::size_t i = 1; i < kStalled; ++i) EXPECT_FALSE(*replies[i]) << i;
 }
 
 TEST_F(LocalModelRuntimeSessionTest, RuntimeGoneMidRunGivesNone) {

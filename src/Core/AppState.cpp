@@ -49,9 +49,10 @@ void AppState::post(std::string text, Type type) {
 }
 
 void AppState::setMode(AppMode mode) {
+  // Putting up the card already shown counts too: the user asked for it anew.
+  if (mode != AppMode::prompt()) ++shown_;
   if (mode == mode_) return;
   mode_ = std::move(mode);
-  if (mode_.isExpressing()) ++cellsOpened_;
   modeChanged_.emit();
 }
 
@@ -97,18 +98,19 @@ void AppState::startModelTask(const std::string& request) {
   std::weak_ptr<bool> alive = alive_;
   // Hold the resolver for the call: it outlives the request even if swapped.
   std::shared_ptr<IntentModelResolver> resolver = services_.modelResolver;
-  resolver->resolve(request, [this, alive, opened = cellsOpened_](std::optional<ClassifiedIntent> answer) {
+  resolver->resolve(request, [this, alive, shown = shown_](std::optional<ClassifiedIntent> answer) {
     if (alive.expired()) return;
-    handleModelAnswer(answer, opened);
+    handleModelAnswer(answer, shown);
   });
 }
 
 void AppState::handleModelAnswer(const std::optional<ClassifiedIntent>& answer,
-                                 unsigned cellsOpenedAtRequest) {
+                                 unsigned shownAtRequest) {
   setThinking(false);
-  // A cell opened after the request is what the user turned to meanwhile: a
-  // late answer must not replace it, and what was typed there with it.
-  if (mode_.isExpressing() && cellsOpened_ != cellsOpenedAtRequest) return;
+  // A card, picker or cell put up after the request is what the user turned
+  // to meanwhile: a late answer must not replace it, nor take the Return or
+  // click meant for it. One typed while it was shown is applied.
+  if (mode_ != AppMode::prompt() && shown_ != shownAtRequest) return;
   if (!answer) {
     showHelp();
   } else if (answer->systemControl) {

@@ -73,7 +73,7 @@ class AppState {
   void presentExpression(const Expression& expression);
   void showHelp();
   void startModelTask(const std::string& request);
-  void handleModelAnswer(const std::optional<ClassifiedIntent>& answer, unsigned cellsOpenedAtRequest);
+  void handleModelAnswer(const std::optional<ClassifiedIntent>& answer, unsigned shownAtRequest);
 
   AppMode mode_ = AppMode::prompt();
   std::string intentText_;
@@ -81,9 +81,9 @@ class AppState {
   bool isThinking_ = false;
   bool showCatalog_ = false;
   std::unique_ptr<ManifestRegistry> registry_;
-  // Counts the cells opened, so a model answer can tell whether the open
-  // cell came after its request.
-  unsigned cellsOpened_ = 0;
+  // Counts every card, picker and cell put up, so a model answer can tell
+  // whether what is shown came after its request.
+  unsigned shown_ = 0;
   AppStateServices services_;
   // Pending model answers check this so a late answer never touches a gone state.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

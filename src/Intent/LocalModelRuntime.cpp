@@ -18,6 +18,7 @@ using Json = nlohmann::ordered_json;
 struct LocalModelRuntime::Endpoint {
   std::string host;
   std::uint16_t port = 0;
+  std::chrono::milliseconds idleLimit = kIdleLimit;
 
   std::string uri(std::string_view path) const {
     const bool literalV6 = host.find(':') != std::string::npos;
@@ -42,12 +43,14 @@ struct LocalModelRuntime::Endpoint {
 
 namespace {
 
-// The runtime is on this machine: never route it through a proxy.
-SoupSession* newDirectSession() {
+// The runtime is on this machine: never route it through a proxy. Up to
+// `connections` are open to it at once. No I/O time-out of libsoup's: the chat
+// keeps its own idle limit.
+SoupSession* newDirectSession(int connections) {
   GProxyResolver* direct = g_simple_proxy_resolver_new(nullptr, nullptr);
-  // No I/O time-out: a model takes as long as it takes.
   SoupSession* session =
-      soup_session_new_with_options("proxy-resolver", direct, "timeout", 0u, nullptr);
+      soup_session_new_with_options("proxy-resolver", direct, "timeout", 0u, "max-conns", connections,
+                                    "max-conns-per-host", connections, nullptr);
   g_object_unref(direct);
   return session;
 }
@@ -166,22 +169,74 @@ class Transcript {
   std::size_t bytes_ = 0;
 };
 
+// The replies a session awaits, oldest first, by the handle that gives each up.
+using Awaited = std::deque<GCancellable*>;
+
 // One request in flight: its reply body is read piece by piece, and given up
-// on once it passes kMaxAnswerBytes.
+// on once it passes kMaxAnswerBytes or stays silent for the idle limit.
 struct ChatCall {
+  ChatCall(std::shared_ptr<Transcript> transcript_, std::string prompt_,
+           LanguageModelSession::Reply reply_, SoupMessage* message_,
+           std::shared_ptr<Awaited> awaited_, std::chrono::milliseconds idleLimit_)
+      : transcript(std::move(transcript_)),
+        prompt(std::move(prompt_)),
+        reply(std::move(reply_)),
+        message(message_),
+        awaited(std::move(awaited_)),
+        idleLimit(idleLimit_) {
+    awaited->push_back(cancellable);
+    heardFrom();
+  }
+  ~ChatCall() {
+    stopWaiting();
+    if (body) g_object_unref(body);
+    g_object_unref(message);
+    g_object_unref(cancellable);
+  }
+  ChatCall(const ChatCall&) = delete;
+  ChatCall& operator=(const ChatCall&) = delete;
+
   std::shared_ptr<Transcript> transcript;
   std::string prompt;
   LanguageModelSession::Reply reply;
-  SoupMessage* message = nullptr;
+  SoupMessage* message;
+  std::shared_ptr<Awaited> awaited;
+  std::chrono::milliseconds idleLimit;
+  GCancellable* cancellable = g_cancellable_new();
+  GSource* idle = nullptr;
   GInputStream* body = nullptr;
   std::string received;
 
-  ~ChatCall() {
-    if (body) g_object_unref(body);
-    g_object_unref(message);
+  // The runtime sent something: the silence starts anew.
+  void heardFrom() {
+    if (idle) {
+      g_source_destroy(idle);
+      g_source_unref(idle);
+    }
+    idle = g_timeout_source_new(static_cast<guint>(idleLimit.count()));
+    g_source_set_callback(
+        idle,
+        [](gpointer handle) -> gboolean {
+          g_cancellable_cancel(G_CANCELLABLE(handle));
+          return G_SOURCE_REMOVE;
+        },
+        g_object_ref(cancellable), g_object_unref);
+    g_source_attach(idle, g_main_context_get_thread_default());
+  }
+
+  void stopWaiting() {
+    if (idle) {
+      g_source_destroy(idle);
+      g_source_unref(idle);
+      idle = nullptr;
+    }
+    const auto mine = std::find(awaited->begin(), awaited->end(), cancellable);
+    if (mine != awaited->end()) awaited->erase(mine);
   }
 
   void finish(bool complete) {
+    // No longer awaited before the reply runs, which may ask again.
+    stopWaiting();
     std::optional<ParsedIntent> parsed;
     std::optional<std::string> content;
     if (complete) content = chatContent(received);
@@ -201,13 +256,15 @@ void onChatChunk(GObject* source, GAsyncResult* result, gpointer data) {
   gsize size = 0;
   const auto* bytes = static_cast<const char*>(g_bytes_get_data(chunk, &size));
   const bool ended = size == 0;
+  if (!ended) call->heardFrom();
   const bool tooLarge = call->received.size() + size > LocalModelRuntime::kMaxAnswerBytes;
   if (!ended && !tooLarge) call->received.append(bytes, size);
   g_bytes_unref(chunk);
   if (ended || tooLarge) return call->finish(ended);
   const gsize wanted = std::min(kReadChunk, LocalModelRuntime::kMaxAnswerBytes + 1 - call->received.size());
   GInputStream* body = call->body;
-  g_input_stream_read_bytes_async(body, wanted, G_PRIORITY_DEFAULT, nullptr, onChatChunk, call.release());
+  GCancellable* cancellable = call->cancellable;
+  g_input_stream_read_bytes_async(body, wanted, G_PRIORITY_DEFAULT, cancellable, onChatChunk, call.release());
 }
 
 void onChatSent(GObject* source, GAsyncResult* result, gpointer data) {
@@ -216,8 +273,10 @@ void onChatSent(GObject* source, GAsyncResult* result, gpointer data) {
   if (!call->body || !SOUP_STATUS_IS_SUCCESSFUL(soup_message_get_status(call->message))) {
     return call->finish(false);
   }
+  call->heardFrom();
   GInputStream* body = call->body;
-  g_input_stream_read_bytes_async(body, kReadChunk, G_PRIORITY_DEFAULT, nullptr, onChatChunk, call.release());
+  GCancellable* cancellable = call->cancellable;
+  g_input_stream_read_bytes_async(body, kReadChunk, G_PRIORITY_DEFAULT, cancellable, onChatChunk, call.release());
 }
 
 class RuntimeSession final : public LanguageModelSession {
@@ -252,23 +311,35 @@ class RuntimeSession final : public LanguageModelSession {
     soup_message_set_request_body_from_bytes(message, "application/json", bytes);
     g_bytes_unref(bytes);
 
-    if (!session_) session_ = newDirectSession();
-    auto* call = new ChatCall{transcript_, prompt, std::move(reply), message, nullptr, {}};
-    soup_session_send_async(session_, message, G_PRIORITY_DEFAULT, nullptr, onChatSent, call);
+    // Room for every awaited reply and as many again winding down after
+    // being given up, so a new request never waits for a free connection.
+    constexpr auto kConnections = static_cast<int>(2 * LocalModelRuntime::kMaxRepliesAwaited);
+    if (!session_) session_ = newDirectSession(kConnections);
+    if (awaited_->size() >= LocalModelRuntime::kMaxRepliesAwaited) {
+      // Its reply comes back as no answer.
+      g_cancellable_cancel(awaited_->front());
+      awaited_->pop_front();
+    }
+    auto* call = new ChatCall(transcript_, prompt, std::move(reply), message, awaited_,
+                              endpoint_->idleLimit);
+    soup_session_send_async(session_, message, G_PRIORITY_DEFAULT, call->cancellable, onChatSent, call);
   }
 
  private:
   std::shared_ptr<LocalModelRuntime::Endpoint> endpoint_;
   std::shared_ptr<Transcript> transcript_;
+  std::shared_ptr<Awaited> awaited_ = std::make_shared<Awaited>();
   SoupSession* session_ = nullptr;
 };
 
 }  // namespace
 
-LocalModelRuntime::LocalModelRuntime(std::string host, std::uint16_t port)
+LocalModelRuntime::LocalModelRuntime(std::string host, std::uint16_t port,
+                                     std::chrono::milliseconds idleLimit)
     : endpoint_(std::make_shared<Endpoint>()) {
   endpoint_->host = std::move(host);
   endpoint_->port = port;
+  endpoint_->idleLimit = idleLimit;
 }
 
 LocalModelRuntime::~LocalModelRuntime() = default;
@@ -282,7 +353,7 @@ bool LocalModelRuntime::isAvailable() {
   auto state = std::make_shared<ProbeState>();
   SoupMessage* message = soup_message_new("GET", endpoint_->uri("/api/tags").c_str());
   if (message) {
-    SoupSession* session = newDirectSession();
+    SoupSession* session = newDirectSession(1);
     GCancellable* cancellable = g_cancellable_new();
     soup_session_send_and_read_async(session, message, G_PRIORITY_DEFAULT, cancellable, onProbeRead,
                                      new ProbeCall{state, SOUP_MESSAGE(g_object_ref(message))});

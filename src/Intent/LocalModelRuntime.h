@@ -23,8 +23,15 @@ class LocalModelRuntime final : public LanguageModel {
   // The earlier prompts and answers sent with a request stay within this many
   // bytes: the oldest go first, so no answer can slow every later request.
   static constexpr std::size_t kMaxTranscriptBytes = 64u << 10;
+  // A reply that sends no byte for this long is no answer. One that keeps
+  // sending is waited for, however slow.
+  static constexpr std::chrono::milliseconds kIdleLimit{60'000};
+  // Replies awaited at once, each on its own connection, so a new request
+  // never queues behind stalled ones; a request past it gives up the oldest.
+  static constexpr std::size_t kMaxRepliesAwaited = 8;
 
-  explicit LocalModelRuntime(std::string host = "127.0.0.1", std::uint16_t port = kDefaultPort);
+  explicit LocalModelRuntime(std::string host = "127.0.0.1", std::uint16_t port = kDefaultPort,
+                             std::chrono::milliseconds idleLimit = kIdleLimit);
   ~LocalModelRuntime() override;
   LocalModelRuntime(const LocalModelRuntime&) = delete;
   LocalModelRuntime& operator=(const LocalModelRuntime&) = delete;
@@ -32,7 +39,7 @@ class LocalModelRuntime final : public LanguageModel {
   // Blocks at most about kProbeLimit: true when the runtime answers its model
   // list in time and lists at least one model.
   bool isAvailable() override;
-  // The answer itself has no time limit and never blocks the loop.
+  // An answer that keeps coming has no time limit; it never blocks the loop.
   std::unique_ptr<LanguageModelSession> makeSession(const std::string& instructions) override;
 
   struct Endpoint;
