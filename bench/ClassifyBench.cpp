@@ -1,4 +1,5 @@
 #include "Help/HelpResponse.h"
+#include "Intent/Extractors.h"
 #include "Intent/IntentClassifier.h"
 #include "Intent/Suggestions.h"
 
@@ -84,6 +85,36 @@ void BM_ClassifyMegabyte(benchmark::State& state) {
   for (int i = 0; line.size() < (1u << 20); ++i) line += "play some jazz w" + std::to_string(i) + " ";
   for (auto _ : state) benchmark::DoNotOptimize(classify(line, emptyRegistry()));
 }
+
+// The extractors' worst cases, a megabyte and 16 KB of each: digit runs
+// before a unit, lazy names over repeated verbs. Each must run within 250 ms.
+void BM_ExtractorsWorstCase(benchmark::State& state, const std::string& unit, bool tail) {
+  using namespace kivari::IntentClassifier;
+  std::string line;
+  while (line.size() < (1u << 20)) line += unit;
+  if (tail) line = line.substr(0, 16 * 1024 - 20) + " 5 min timer";
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(normalizeURL(line));
+    benchmark::DoNotOptimize(extractURL(line));
+    if (auto query = extractSearchQuery(line)) benchmark::DoNotOptimize(searchURL(*query));
+    benchmark::DoNotOptimize(extractTimerIntent(line));
+    benchmark::DoNotOptimize(extractGameIntent(line));
+    benchmark::DoNotOptimize(extractReminderIntent(line));
+    benchmark::DoNotOptimize(extractMessageIntent(line));
+    benchmark::DoNotOptimize(extractEmailIntent(line));
+  }
+}
+
+const bool kWorstCasesRegistered = [] {
+  for (const std::string unit : {"1", "text ", "timer for 1", "play game ", "a.", "count down "}) {
+    for (const bool tail : {false, true}) {
+      const std::string name = "BM_ExtractorsWorstCase/\"" + unit + "\"" + (tail ? "/16KB+timer" : "/1MB");
+      benchmark::RegisterBenchmark(name.c_str(), BM_ExtractorsWorstCase, unit, tail)
+          ->Unit(benchmark::kMillisecond);
+    }
+  }
+  return true;
+}();
 
 BENCHMARK(BM_ClassifySuggestions);
 BENCHMARK(BM_ClassifyMegabyte)->Unit(benchmark::kMillisecond);

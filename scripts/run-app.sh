@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Kivari and starts it.
+# Installs what is missing, builds Kivari (the program and its web cells only)
+# and starts it.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/scripts/install-deps.sh"
-bash "$root/scripts/build.sh" build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-if [ -x "$root/build/kivari" ]; then
-  exec "$root/build/kivari"
+if [ ! -x "$root/build/kivari" ]; then
+  echo "Building Kivari for the first time; this takes a few minutes."
 fi
-echo "Built the core library and tests; the Kivari window is not part of this build yet."
+bash "$root/scripts/build.sh" build --target kivari --target kivari-webcells -DCMAKE_BUILD_TYPE=RelWithDebInfo
+exec "$root/build/kivari"

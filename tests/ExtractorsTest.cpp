@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <random>
 #include <span>
@@ -19,17 +18,6 @@ std::string address(const std::optional<kivari::Url>& url) {
   return url ? url->absoluteString() : "<none>";
 }
 std::string orNone(const std::optional<std::string>& text) { return text.value_or("<none>"); }
-
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KIVARI_ASAN 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__) || defined(KIVARI_ASAN)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
 
 }  // namespace
 
@@ -191,7 +179,8 @@ TEST(Extractors, MessagesAndEmails) {
   }
 }
 
-TEST(Extractors, BadInputIsSafeAndFast) {
+// How fast the worst cases run is measured in bench/ClassifyBench.cpp.
+TEST(Extractors, BadInputIsSafe) {
   const auto runAll = [](std::string_view text) {
     (void)normalizeURL(text);
     (void)extractURL(text);
@@ -222,14 +211,7 @@ TEST(Extractors, BadInputIsSafeAndFast) {
     lines.push_back(line);
     lines.push_back(line.substr(0, 16 * 1024 - 20) + " 5 min timer");
   }
-  for (const std::string& line : lines) {
-    const auto start = std::chrono::steady_clock::now();
-    runAll(line);
-    const auto elapsed = std::chrono::steady_clock::now() - start;
-    if (!kSanitized) {
-      EXPECT_LT(elapsed, std::chrono::milliseconds(250)) << line.substr(0, 20);
-    }
-  }
+  for (const std::string& line : lines) runAll(line);
 }
 
 TEST(Extractors, CallableFromManyThreads) {

@@ -1,6 +1,6 @@
 #include "Cells/ComposeDraft.h"
 
-#include "Intent/NativeAppBridge.h"
+#include <utility>
 
 namespace kivari {
 
@@ -15,10 +15,12 @@ ComposeDraft::ComposeDraft(ComposeType type, std::string recipient, std::string 
       onDismiss_(std::move(onDismiss)),
       handoff_(std::move(handoff)) {}
 
-bool ComposeDraft::nativeHandoff(ComposeType type, const std::string& to,
-                                 const std::string& subject, const std::string& body) {
-  if (type == ComposeType::email) return NativeAppBridge::openMail(to, subject, body);
-  return NativeAppBridge::openMessages(to, body);
+ComposeDraft::Handoff ComposeDraft::nativeHandoff(NativeAppBridge::Launcher launch) {
+  return [launch = std::move(launch)](ComposeType type, const std::string& to, const std::string& subject,
+                                      const std::string& body) {
+    if (type == ComposeType::email) return NativeAppBridge::openMail(to, subject, body, launch);
+    return NativeAppBridge::openMessages(to, body, launch);
+  };
 }
 
 bool ComposeDraft::send() {

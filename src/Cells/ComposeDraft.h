@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Core/Scheduler.h"
+#include "Intent/NativeAppBridge.h"
 
 #include <functional>
 #include <string>
@@ -20,14 +21,14 @@ class ComposeDraft {
                                      const std::string& subject, const std::string& body)>;
   static constexpr Scheduler::Duration kCloseDelay{500};
 
+  // Through the desktop's mail or messaging program: the fields go as a
+  // mailto: or sms: address to `launch`.
+  static Handoff nativeHandoff(NativeAppBridge::Launcher launch = NativeAppBridge::launchWithDefaultHandler);
+
   // `scheduler` is the cell's own, so the close never outlives the cell.
   ComposeDraft(ComposeType type, std::string recipient, std::string subject, std::string body,
                Scheduler& scheduler, std::function<void()> onDismiss,
-               Handoff handoff = nativeHandoff);
-
-  // Through the desktop's mail or messaging program.
-  static bool nativeHandoff(ComposeType type, const std::string& to, const std::string& subject,
-                            const std::string& body);
+               Handoff handoff = nativeHandoff());
 
   ComposeType type() const { return type_; }
   const std::string& recipient() const { return recipient_; }

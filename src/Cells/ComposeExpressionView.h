@@ -20,7 +20,7 @@ class ComposeExpressionView : public Gtk::Box {
   ComposeExpressionView(ComposeType type, const std::string& recipient, const std::string& subject,
                         const std::string& body, std::function<void()> onDismiss,
                         Scheduler& cellScheduler,
-                        ComposeDraft::Handoff handoff = ComposeDraft::nativeHandoff);
+                        ComposeDraft::Handoff handoff = ComposeDraft::nativeHandoff());
 
   ComposeDraft& draft() { return draft_; }
   Gtk::Entry& recipientField() { return to_; }

@@ -3,14 +3,23 @@
 #include "Core/Scheduler.h"
 
 #include <array>
+#include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace kivari {
 
 // The fixed source a game cell names for a game: a well-known game's
 // backbone, or the name itself followed by " API".
 std::string dnaBackbone(const std::string& gameName);
+
+// What the cell shows of a name or label: at most `limit` characters, then
+// "…" when there were more. Laying out a name of tens of thousands of
+// characters would stall the window; nobody reads that far. Cuts only
+// between characters.
+inline constexpr std::size_t kShownNameLimit = 100;
+std::string shownText(std::string_view text, std::size_t limit = kShownNameLimit);
 
 // The built-in match-three page every game cell shows, held in the program.
 const std::string& matchThreeHTML();

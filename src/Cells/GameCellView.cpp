@@ -10,6 +10,18 @@ namespace {
 
 constexpr unsigned kStepEaseMs = 300;
 
+// Long names wrap at word ends, and inside a word too long for a line.
+void wrapAnywhere(Gtk::Label& label) {
+  label.set_wrap(true);
+  label.set_wrap_mode(Pango::WrapMode::WORD_CHAR);
+}
+
+Cairo::FontOptions wholePixelMetrics() {
+  Cairo::FontOptions options;
+  options.set_hint_metrics(Cairo::FontOptions::HintMetrics::ON);
+  return options;
+}
+
 void hideFromAssistiveTechnology(Gtk::Widget& widget) {
   gtk_accessible_update_state(GTK_ACCESSIBLE(widget.gobj()), GTK_ACCESSIBLE_STATE_HIDDEN, TRUE, -1);
 }
@@ -77,7 +89,11 @@ class GameCellView::StepRow : public Gtk::Box {
     label->add_css_class("game-step-label");
     label->set_xalign(0);
     label->set_hexpand(true);
-    label->set_ellipsize(Pango::EllipsizeMode::END);
+    wrapAnywhere(*label);
+    // With unrounded metrics the 13 px face sits between pixel rows, and the
+    // cairo renderer, clipping to the membrane's rounded outline, cuts the
+    // glyphs' top row: the dots of "i" and the tops of "f" went missing.
+    label->set_font_options(wholePixelMetrics());
     append(*label);
 
     auto* tag = Gtk::make_managed<Gtk::Label>(step.tag);
@@ -108,14 +124,14 @@ class GameCellView::StepRow : public Gtk::Box {
 GameCellView::GameCellView(const std::string& gameName, std::function<void()> onDismiss,
                            Scheduler& scheduler)
     : Gtk::Box(Gtk::Orientation::VERTICAL, 0),
-      header_("gamecontroller.fill", palette::green, gameName, dnaBackbone(gameName) + " DNA",
+      header_("gamecontroller.fill", palette::green, shownText(gameName), shownText(dnaBackbone(gameName)) + " DNA",
               std::move(onDismiss)),
       sequence_(scheduler, [this] { showSequence(); }) {
   add_css_class("game-cell");
   append(header_);
   append(divider_);
 
-  buildPanel(dnaBackbone(gameName));
+  buildPanel(shownText(dnaBackbone(gameName)));
   page_.set_hexpand(true);
   page_.set_vexpand(true);
   page_.add_css_class("game-page");
@@ -170,6 +186,9 @@ void GameCellView::buildPanel(const std::string& backbone) {
                                   std::string("Persistence: Cloud-sync on dissolve \u00b7 Nothing local")}) {
     auto* label = Gtk::make_managed<Gtk::Label>(line);
     label->add_css_class("game-source");
+    wrapAnywhere(*label);
+    label->set_justify(Gtk::Justification::CENTER);
+    label->set_font_options(wholePixelMetrics());
     source->append(*label);
   }
   panel_.append(*source);

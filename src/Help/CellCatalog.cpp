@@ -21,7 +21,7 @@ std::vector<CatalogSection> build() {
            {"text mom I'll be late", "Send a text via iMessage / SMS",
             {"send a message to John", "message Sarah hey are you free?", "tell dad I'm on my way"}},
            {"email the team about standup", "Compose an email via IMAP + SMTP",
-            {"write an email to alex@example.com", "email mom", "send an email to Sarah subject lunch"}},
+            {"write an email to jo@acme.io", "email mom", "send an email to Sarah subject lunch"}},
            {"start a video call", "Video call — pick Zoom or Meet DNA",
             {"hop on a zoom", "google meet", "video call with the team"}},
        }},

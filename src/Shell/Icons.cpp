@@ -28,7 +28,7 @@ constexpr std::pair<std::string_view, std::string_view> kIcons[] = {
     {"envelope.fill", "mail-unread-symbolic"},
     {"paperplane.fill", "mail-send-symbolic"},
     {"note.text", "document-edit-symbolic"},
-    {"bell.fill", "alarm-symbolic"},
+    {"bell.fill", "preferences-system-notifications-symbolic"},
     {"timer", "alarm-symbolic"},
     {"cloud.sun.fill", "weather-few-clouds-symbolic"},
     {"gamecontroller.fill", "input-gaming-symbolic"},
@@ -63,13 +63,13 @@ constexpr std::pair<std::string_view, std::string_view> kIcons[] = {
     {"checkmark.circle.fill", "kivari-checkmark-circle-fill-symbolic"},
     {"circle", "kivari-circle-symbolic"},
     {"checklist", "view-list-bullet-symbolic"},
-    {"bell.badge", "alarm-symbolic"},
+    {"bell.badge", "preferences-system-notifications-symbolic"},
     {"lightbulb.fill", "dialog-information-symbolic"},
     {"bubble.left.and.bubble.right.fill", "chat-message-new-symbolic"},
     {"briefcase.fill", "folder-documents-symbolic"},
     {"wrench.and.screwdriver.fill", "applications-engineering-symbolic"},
     {"gearshape.2.fill", "preferences-system-symbolic"},
-    {"exclamationmark.shield.fill", "security-low-symbolic"},
+    {"exclamationmark.shield.fill", "kivari-shield-exclamation-symbolic"},
 };
 
 }  // namespace

@@ -18,6 +18,17 @@ TEST(GameCell, BackboneIsTheFirstKeyInTheLowerCasedNameOrTheNameAsGiven) {
   EXPECT_EQ(dnaBackbone(" <b>Go</b>\xff"), " <b>Go</b>\xff API");
 }
 
+TEST(GameCell, ShownTextKeepsTheFirstHundredCharactersWholeAndMarksTheCut) {
+  const std::string hundred(100, 'q');
+  EXPECT_EQ(shownText(hundred), hundred);
+  EXPECT_EQ(shownText(hundred + "r"), hundred + "\u2026");
+  // "é" is two bytes and "𝄞" four: the cut falls between characters.
+  const std::string accents = std::string(99, 'q') + "\u00e9\U0001D11E";
+  EXPECT_EQ(shownText(accents), std::string(99, 'q') + "\u00e9\u2026");
+  EXPECT_EQ(shownText(std::string(65535, 'q')).size(), 100u + 3u);
+  EXPECT_EQ(shownText(""), "");
+}
+
 TEST(GameCell, StepsCompleteEvery900MsThePageFollows500MsLaterAndCancelStopsAll) {
   using ms = Scheduler::Duration;
   ManualScheduler clock;

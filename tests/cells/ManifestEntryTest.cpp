@@ -117,6 +117,17 @@ TEST_F(ManifestEntryTest, ServedPathsStayInsideTheFolder) {
   EXPECT_EQ(confinedPath(tmp.path() / "gone", "index.html"), std::nullopt);
 }
 
+// A sibling whose name starts with the cell's own is another folder, not inside it.
+TEST_F(ManifestEntryTest, ASiblingFolderNamedLikeTheCellIsOutside) {
+  tmp.write("res/Expressions/cell-private/secret.html", "private");
+  fs::create_directory_symlink("../cell-private", cell() / "peek");
+  fs::create_symlink("../cell-private/secret.html", cell() / "secret.html");
+  for (const char* path : {"peek/secret.html", "secret.html"}) {
+    EXPECT_EQ(resolve(path), std::nullopt) << path;
+    EXPECT_EQ(confinedPath(cell(), path), std::nullopt) << path;
+  }
+}
+
 TEST(CellAddress, EscapesEachPartAndReadsBack) {
   EXPECT_EQ(cellAddress("calculator", "index.html"), "kivari-cell://calculator/index.html");
   EXPECT_EQ(cellAddress("my cell", "sub/a b#?.html"), "kivari-cell://my%20cell/sub/a%20b%23%3F.html");

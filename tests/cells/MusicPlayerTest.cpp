@@ -18,6 +18,8 @@ TEST(MusicPlayer, FormatTimeTruncatesAndTakesOnlyFiniteNonNegativeSeconds) {
   EXPECT_EQ(MusicPlayer::formatTime(0), "0:00");
   EXPECT_EQ(MusicPlayer::formatTime(59.9), "0:59");
   EXPECT_EQ(MusicPlayer::formatTime(61), "1:01");
+  EXPECT_EQ(MusicPlayer::formatTime(69.9), "1:09");
+  EXPECT_EQ(MusicPlayer::formatTime(70), "1:10");
   EXPECT_EQ(MusicPlayer::formatTime(240), "4:00");
   EXPECT_EQ(MusicPlayer::formatTime(3600), "60:00");
   EXPECT_EQ(MusicPlayer::formatTime(-5), "0:00");

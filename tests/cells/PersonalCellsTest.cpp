@@ -87,6 +87,24 @@ TEST(ComposeDraft, AMessageNobodyTookIsKeptAndTheCellStaysOpen) {
   EXPECT_TRUE(f.draft.sendFailed());
 }
 
+// The desktop's hand-off, with a launcher that records instead of launching.
+TEST(ComposeDraft, TheDesktopHandOffLaunchesEachFieldInItsPlace) {
+  std::vector<std::string> launched;
+  bool takes = true;
+  const auto handoff = ComposeDraft::nativeHandoff([&](const std::string& uri) {
+    launched.push_back(uri);
+    return takes;
+  });
+  ComposeFixture mail(ComposeType::email, "jo@acme.io", "Lunch", "At noon?");
+  mail.draft.setHandoff(handoff);
+  EXPECT_TRUE(mail.draft.send());
+  EXPECT_TRUE(handoff(ComposeType::message, "mom", "ignored", "late"));
+  EXPECT_EQ(launched, (std::vector<std::string>{"mailto:jo%40acme.io?subject=Lunch&body=At%20noon%3F",
+                                                "sms:mom?body=late"}));
+  takes = false;
+  EXPECT_FALSE(handoff(ComposeType::email, "bob", "", ""));
+}
+
 TEST(ReminderNote, EditingThenNotedOnceWithTheCloseAfterOneAndAHalfSeconds) {
   ManualScheduler scheduler;
   int closes = 0;

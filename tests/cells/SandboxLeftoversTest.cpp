@@ -13,7 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// This process is 100; 1000 is another running one; 502 is the one live sandbox.
+// This process is 100, running like 1000, another one; 502 is the one live sandbox.
 TEST(SandboxLeftovers, RemovesFoldersWhoseSandboxHasEndedUnlessAnotherRunningProcessOwnsThem) {
   testing::TempFolder runtime;
   for (const auto& [name, info] : std::vector<std::pair<std::string, std::string>>{
@@ -29,7 +29,7 @@ TEST(SandboxLeftovers, RemovesFoldersWhoseSandboxHasEndedUnlessAnotherRunningPro
   fs::create_directories(runtime.path() / ".flatpak/webkit-100-7");  // not written yet
 
   const auto left =
-      removeEndedSandboxFolders(runtime.path(), 100, [](int pid) { return pid == 502 || pid == 1000; });
+      removeEndedSandboxFolders(runtime.path(), 100, [](int pid) { return pid == 100 || pid == 502 || pid == 1000; });
   std::set<std::string> names;
   for (const auto& entry : fs::directory_iterator(runtime.path() / ".flatpak")) {
     names.insert(entry.path().filename().string());

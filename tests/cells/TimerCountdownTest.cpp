@@ -21,7 +21,7 @@ TEST(TimerCountdown, TimeStringsNeverSplitHoursOrOverflow) {
   const std::int64_t max = std::numeric_limits<std::int64_t>::max();
   const std::int64_t min = std::numeric_limits<std::int64_t>::min();
   const std::pair<std::int64_t, const char*> cases[] = {
-      {90, "1:30"},  {60, "1:00"},  {59, "59"},     {0, "0"},         {605, "10:05"},
+      {90, "1:30"},  {70, "1:10"},  {69, "1:09"},  {60, "1:00"},  {59, "59"},     {0, "0"},         {605, "10:05"},
       {3600, "60:00"}, {3661, "61:01"}, {-75, "-15"}, {-60, "0"},
       {max, "153722867280912930:07"}, {min, "-8"}};
   for (const auto& [seconds, text] : cases) {

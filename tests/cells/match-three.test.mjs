@@ -104,3 +104,19 @@ test('a second tap anywhere but a neighbour only clears the selection', () => {
   assert.equal(page.run('JSON.stringify(b)'), before);
   assert.equal(page.shown(), '0/0');
 });
+
+test('a run ending in the last column and one ending in the last row clear and score', () => {
+  const cases = [
+    ['last column', [[3, 4, 5], [3, 5, 5], [4, 6, 5]], [4, 6, 3, 6]],
+    ['last row', [[4, 3, 5], [5, 3, 5], [6, 2, 5]], [6, 2, 6, 3]],
+  ];
+  for (const [name, place, [r1, c1, r2, c2]] of cases) {
+    const page = loadPage();
+    page.setBoard(place);
+    page.queued.push(6, 4, 6, 4, 6, 4);
+    page.tap(r1, c1);
+    page.tap(r2, c2);
+    assert.equal(page.shown(), '30/1', name);
+    assert.ok(page.run('b.flat().every((kind) => kind !== 5)'), name);
+  }
+});
