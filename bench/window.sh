@@ -17,6 +17,11 @@
 #                                                  playing music, memory over open-and-dissolve cycles
 #   bench/window.sh launch [build-dir] [runs]      start-up of Kivari and of a bare gtkmm window, taken in
 #                                                  turns; the splash's frame cost and the drone's buffer
+#   bench/window.sh notice [build-dir]           CPU while the security notice shows (cairo renderer), over
+#                                                  the idle desktop and over a notes cell, against both without it
+#   bench/window.sh drone [build-dir] [runs]     time from start until the drone's stream reaches a private
+#                                                  PulseAudio daemon on a null sink (needs pulseaudio and pactl);
+#                                                  SCREEN=3840x2160 for a large screen
 #   bench/window.sh launch-cpu [build-dir] [s]     CPU during the splash, then at rest once the first
 #                                                  security notice has come and gone
 #   bench/window.sh start-vs-bare [build-dir] [runs]
@@ -26,7 +31,8 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 what="${1:-startup}"
 build="${2:-$root/build}"
-width=1600 height=1000
+screen="${SCREEN:-1600x1000}"
+width=${screen%x*} height=${screen#*x}
 pid=""
 runtime="$(mktemp -d)"
 # Xvfb takes a free display of its own choosing: other runs may hold some.
@@ -160,6 +166,41 @@ case "$what" in
     # The frame figures are for the cairo renderer, the one a machine without a GPU uses.
     GSK_RENDERER=cairo "$build/bench/kivari_overlays_bench" 2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
     ;;
+  notice)
+    GSK_RENDERER=cairo "$build/bench/kivari_overlays_bench" notice 2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
+    ;;
+  drone)
+    for tool in pulseaudio pactl; do
+      command -v "$tool" >/dev/null || { echo "drone: needs $tool (apt-get install pulseaudio pulseaudio-utils)" >&2; exit 1; }
+    done
+    # A daemon of its own, writing nothing under HOME; the program finds it through PULSE_SERVER.
+    mkdir -p "$runtime/pulse" "$runtime/home"
+    socket="$runtime/pulse/native"
+    HOME="$runtime/home" PULSE_RUNTIME_PATH="$runtime/pulse" pulseaudio --daemonize=no --exit-idle-time=-1 -n \
+      --disable-shm -L module-null-sink -L "module-native-protocol-unix auth-anonymous=1 socket=$socket" \
+      >"$runtime/pulse.log" 2>&1 &
+    pulse=$!
+    trap 'kill $pid $pulse $xvfb 2>/dev/null; rm -rf "$runtime"' EXIT
+    export PULSE_SERVER="unix:$socket" PULSE_COOKIE="$runtime/pulse/cookie"
+    until pactl info >/dev/null 2>&1; do sleep 0.05; done
+    echo "screen ${width}x${height}; the splash ends 5 s after the window shows"
+    for i in $(seq "${3:-5}"); do
+      start=$(date +%s%N)
+      "$build/kivari" >"$runtime/log" 2>&1 &
+      pid=$!
+      waitForWindow
+      shown=$(date +%s%N)
+      until [ -n "$(pactl list short sink-inputs 2>/dev/null)" ]; do
+        [ $(( ($(date +%s%N) - start) / 1000000 )) -lt 20000 ] || break
+        sleep 0.005
+      done
+      playing=$(date +%s%N)
+      echo "run $i: window shown $(( (shown - start) / 1000000 )) ms, drone stream $(( (playing - start) / 1000000 )) ms after start ($(( (playing - shown) / 1000000 )) ms after the window)"
+      kill "$pid"; wait "$pid" 2>/dev/null || true
+      pid=""
+      until [ -z "$(pactl list short sink-inputs 2>/dev/null)" ]; do sleep 0.05; done
+    done
+    ;;
   launch-cpu)
     seconds="${3:-60}"
     "$build/kivari" >/dev/null 2>&1 &
@@ -193,5 +234,5 @@ case "$what" in
   start-vs-bare)
     source "$root/bench/start-vs-bare.sh"
     ;;
-  *) echo "usage: $0 startup|moments|cells|help|game|personal-cells|timed-cells|launch|launch-cpu|start-vs-bare [build-dir] [runs|seconds|cycles]" >&2; exit 2 ;;
+  *) echo "usage: $0 startup|moments|cells|help|game|personal-cells|timed-cells|launch|notice|drone|launch-cpu|start-vs-bare [build-dir] [runs|seconds|cycles]" >&2; exit 2 ;;
 esac

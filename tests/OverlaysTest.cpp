@@ -300,6 +300,15 @@ TEST(SecurityBanner, PhasesAndWaitsOnASeededSource) {
     EXPECT_FALSE(loop.pulseGlow());
     EXPECT_EQ(scheduler.pendingCount(), 0u);
   }
+  // The glow: up in 0.8 s, back down in the next 0.8 s, again and again.
+  EXPECT_DOUBLE_EQ(alertGlowLevel(0), 0);
+  EXPECT_DOUBLE_EQ(alertGlowLevel(0.4), 0.5);
+  EXPECT_DOUBLE_EQ(alertGlowLevel(0.8), 1);
+  EXPECT_DOUBLE_EQ(alertGlowLevel(1.2), 0.5);
+  EXPECT_NEAR(alertGlowLevel(1.6), 0, 1e-12);
+  EXPECT_NEAR(alertGlowLevel(2.4), 1, 1e-12);
+  EXPECT_LT(alertGlowLevel(0.1), alertGlowLevel(0.2));
+  EXPECT_GT(alertGlowLevel(0.9), alertGlowLevel(1.0));
 }
 
 }  // namespace

@@ -16,15 +16,11 @@ Gtk::Label* makeLabel(const std::string& text, const char* cssClass) {
   return label;
 }
 
-// Starts a widget in its "entering" look and lets the next frame take it
-// away, so its CSS transition plays.
+// Shows a widget in its "entering" look, from which its CSS transition plays.
 void enterWithTransition(Gtk::Widget& widget) {
   widget.add_css_class("entering");
   widget.set_visible(true);
-  widget.add_tick_callback([&widget](const Glib::RefPtr<Gdk::FrameClock>&) {
-    widget.remove_css_class("entering");
-    return false;
-  });
+  enterFrom(widget, "entering");
 }
 
 }  // namespace

@@ -93,12 +93,17 @@ AmbientAudio::~AmbientAudio() {
   if (output_) output_->stop();
 }
 
-void AmbientAudio::start() {
+void AmbientAudio::start() { start(openOutput(makeOutput_)); }
+
+std::shared_ptr<DroneOutput> AmbientAudio::openOutput(const DroneOutputFactory& makeOutput) {
+  return makeOutput ? makeOutput(std::make_shared<const std::vector<float>>(drone::samples())) : nullptr;
+}
+
+void AmbientAudio::start(std::shared_ptr<DroneOutput> output) {
   if (output_) {
     output_->stop();
     output_.reset();
   }
-  auto output = makeOutput_ ? makeOutput_(std::make_shared<const std::vector<float>>(drone::samples())) : nullptr;
   if (!output) return;
   output_ = std::move(output);
   rampVolume(drone::kPlayingVolume, drone::kFadeInSeconds);

@@ -56,6 +56,10 @@ class AmbientAudio {
   AmbientAudio& operator=(const AmbientAudio&) = delete;
 
   void start();
+  // The same with an output opened beforehand by openOutput(), on any
+  // thread: the costly part of start(). None plays nothing.
+  void start(std::shared_ptr<DroneOutput> output);
+  static std::shared_ptr<DroneOutput> openOutput(const DroneOutputFactory& makeOutput);
   void fadeOut(double seconds = drone::kFadeOutSeconds);
   bool isPlaying() const { return output_ != nullptr; }
 

@@ -64,10 +64,12 @@ class ContentView : public Gtk::Overlay {
   unsigned cellGeneration_ = 0;
   std::vector<std::unique_ptr<Gtk::Widget>> leaving_;
   CompactBarView compactBar_;
-  Tween compactFade_{compactBar_, kModeAnimationMs, easeInOut,
-                     [this](double level) { compactBar_.set_opacity(level); }};
   // Slides the bar in and out, so the layers above it move instead of jumping.
   Gtk::Revealer compactReveal_;
+  // Runs on the revealer's frames: the bar is not yet on screen when it is
+  // called in, and would skip its fade.
+  Tween compactFade_{compactReveal_, kModeAnimationMs, easeInOut,
+                     [this](double level) { compactBar_.set_opacity(level); }};
   StatusRibbonView ribbon_;
   std::unique_ptr<KeyMonitor> keys_;
   // Bumped at every show or hide of the desktop, so a late hide never hides it shown again.

@@ -30,19 +30,15 @@ const char* kStyle = R"CSS(
 .security-banner image { -gtk-icon-size: 22px; }
 .security-banner .alert-title { font-size: 14px; font-weight: 700; color: white; }
 .security-banner .alert-subtitle { font-size: 12px; font-weight: 500; color: rgba(255,255,255,0.8); }
+/* Its glow is drawn by the banner itself, from levels made once per size. */
 .security-banner.threat {
   background-color: rgba(255,69,58,0.25);
-  box-shadow: inset 0 0 0 1.5px rgba(255,69,58,0.6), 0 4px 10px rgba(255,69,58,0.15);
+  box-shadow: inset 0 0 0 1.5px rgba(255,69,58,0.6);
 }
 .security-banner.threat image { color: rgb(255,69,58); }
-.security-banner.threat.glowing { animation: alert-glow 800ms ease-in-out infinite alternate; }
-@keyframes alert-glow {
-  from { box-shadow: inset 0 0 0 1.5px rgba(255,69,58,0.6), 0 4px 10px rgba(255,69,58,0.15); }
-  to { box-shadow: inset 0 0 0 1.5px rgba(255,69,58,0.6), 0 4px 30px rgba(255,69,58,0.6); }
-}
 .security-banner.secured {
   background-color: rgba(48,209,88,0.2);
-  box-shadow: inset 0 0 0 1.5px rgba(48,209,88,0.5), 0 4px 10px rgba(48,209,88,0.15);
+  box-shadow: inset 0 0 0 1.5px rgba(48,209,88,0.5);
 }
 .security-banner.secured image { color: rgb(48,209,88); }
 

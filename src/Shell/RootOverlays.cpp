@@ -1,6 +1,7 @@
 #include "Shell/RootOverlays.h"
 
 #include "Shell/GstDroneOutput.h"
+#include "Shell/Widgets.h"
 
 #include <algorithm>
 
@@ -40,22 +41,18 @@ RootOverlays::RootOverlays(Gtk::Overlay& root, AppState& state, Scheduler& sched
   catalogChanged_ = state_.signalShowCatalogChanged().connect([this] { showCatalog(state_.showCatalog()); });
   showCatalog(state_.showCatalog());
 
-  // The drone starts once the window is on screen, after its first frame,
-  // so building the sound never holds up the window.
+  // The drone starts when the root is first shown, under the splash.
   firstShown_ = root_.signal_map().connect([this] {
     firstShown_.disconnect();
-    if (!splash_) return;
-    droneIdle_ = Glib::signal_idle().connect([this] {
-      startDrone();
-      return false;
-    }, Glib::PRIORITY_LOW);
+    if (splash_) openDrone();
   });
 }
 
 RootOverlays::~RootOverlays() {
+  *self_ = nullptr;
+  if (droneOpener_.joinable()) droneOpener_.join();
   catalogChanged_.disconnect();
   firstShown_.disconnect();
-  droneIdle_.disconnect();
   steps_.cancelAll();
   if (splash_) root_.remove_overlay(*splash_);
   if (catalog_) root_.remove_overlay(catalog_->layer);
@@ -63,11 +60,39 @@ RootOverlays::~RootOverlays() {
   root_.remove_overlay(banner_);
 }
 
-void RootOverlays::startDrone() {
+void RootOverlays::openDrone() {
+  // The samples and the sound device's start take a while: a thread of
+  // their own does them, so the splash's frames keep coming. The main loop
+  // takes the output over at default priority, which frames never starve.
+  struct Handoff {
+    std::shared_ptr<RootOverlays*> self;
+    std::shared_ptr<DroneOutput> output;
+  };
+  droneOpener_ = std::thread([factory = droneOutput_, self = self_] {
+    auto* handoff = new Handoff{self, AmbientAudio::openOutput(factory)};
+    g_idle_add_full(
+        G_PRIORITY_DEFAULT,
+        +[](gpointer data) {
+          auto& h = *static_cast<Handoff*>(data);
+          if (*h.self != nullptr) {
+            (*h.self)->droneOpened(std::move(h.output));
+          } else if (h.output) {
+            h.output->stop();
+          }
+          return G_SOURCE_REMOVE;
+        },
+        handoff, +[](gpointer data) { delete static_cast<Handoff*>(data); });
+  });
+}
+
+void RootOverlays::droneOpened(std::shared_ptr<DroneOutput> output) {
+  // A splash that completed first leaves nothing to start.
+  if (!splash_) {
+    if (output) output->stop();
+    return;
+  }
   drone_ = std::make_unique<AmbientAudio>(scheduler_, droneOutput_);
-  drone_->start();
-  // Started late, after the splash had already gone: it fades out at once.
-  if (!splash_) drone_->fadeOut();
+  drone_->start(std::move(output));
 }
 
 void RootOverlays::splashCompleted() {
@@ -124,10 +149,7 @@ void RootOverlays::showCatalog(bool show) {
   } else {
     root_.add_overlay(layer.layer);
   }
-  layer.layer.add_tick_callback([&layer](const Glib::RefPtr<Gdk::FrameClock>&) {
-    if (layer.layer.get_can_target()) layer.layer.remove_css_class("away");
-    return false;
-  });
+  enterFrom(layer.layer, "away", [&layer] { return layer.layer.get_can_target(); });
 }
 
 }  // namespace kivari

@@ -10,6 +10,7 @@
 #include <gtkmm.h>
 
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace kivari {
@@ -24,7 +25,8 @@ struct LaunchOptions {
 // The root view's overlays, back to front: the security banner, the cell
 // catalog while AppState's catalog flag is set, and the launch splash until
 // it completes. Also owns the ambient drone that plays under the splash:
-// started once the root is first shown, faded out when the splash completes.
+// started when the root is first shown (unless the splash has completed by
+// the time its sound output is open), faded out when the splash completes.
 class RootOverlays {
  public:
   RootOverlays(Gtk::Overlay& root, AppState& state, Scheduler& scheduler, const LaunchOptions& options);
@@ -50,7 +52,8 @@ class RootOverlays {
   };
   void showCatalog(bool show);
   void splashCompleted();
-  void startDrone();
+  void openDrone();
+  void droneOpened(std::shared_ptr<DroneOutput> output);
 
   Gtk::Overlay& root_;
   AppState& state_;
@@ -64,7 +67,9 @@ class RootOverlays {
   ScopedScheduler steps_;
   sigc::connection catalogChanged_;
   sigc::connection firstShown_;
-  sigc::connection droneIdle_;
+  // Cleared when this goes, for a drone output that is opened after that.
+  std::shared_ptr<RootOverlays*> self_ = std::make_shared<RootOverlays*>(this);
+  std::thread droneOpener_;
 };
 
 }  // namespace kivari

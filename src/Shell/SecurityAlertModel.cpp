@@ -1,8 +1,16 @@
 #include "Shell/SecurityAlertModel.h"
 
+#include "Shell/LayerPlan.h"
+
 #include <cmath>
 
 namespace kivari {
+
+double alertGlowLevel(double seconds) {
+  if (seconds <= 0) return 0;
+  const double phase = std::fmod(seconds / kAlertGlowSeconds, 2.0);
+  return easeInOut(phase <= 1 ? phase : 2 - phase);
+}
 
 SecurityAlertLoop::SecurityAlertLoop(Scheduler& scheduler, UniformRandom random)
     : scheduler_(scheduler), random_(random) {}

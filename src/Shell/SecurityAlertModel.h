@@ -9,6 +9,11 @@ namespace kivari {
 
 enum class AlertPhase { hidden, threat, secured };
 
+// The threat's glow, 0 (at rest) to 1 (full), `seconds` after it began: up
+// and back down in 0.8 s each way, eased at both ends.
+inline constexpr double kAlertGlowSeconds = 0.8;
+double alertGlowLevel(double seconds);
+
 // The security banner's staging: after a random wait (15 to 30 s the first
 // time, 90 to 300 s later) a threat notice for 4 s, then "all safe" for
 // 2.5 s, then hidden again, for as long as the banner is shown. Nothing is

@@ -100,6 +100,22 @@ void Tween::finish() {
   }
 }
 
+void enterFrom(Gtk::Widget& widget, const char* cssClass, std::function<bool()> wanted) {
+  widget.add_tick_callback([&widget, name = std::string(cssClass), wanted = std::move(wanted),
+                            drawnIn = gint64{-1}](const Glib::RefPtr<Gdk::FrameClock>& clock) mutable {
+    // A tick comes before its frame's styles and paint: the frame of the
+    // first tick draws the starting look, the next one starts the move.
+    const gint64 frame = clock->get_frame_counter();
+    if (widget.get_mapped() && (drawnIn < 0 || frame == drawnIn)) {
+      drawnIn = frame;
+      return true;
+    }
+    // Not on screen (no frame will draw it): it just takes its place.
+    if (!wanted || wanted()) widget.remove_css_class(name);
+    return false;
+  });
+}
+
 namespace {
 
 constexpr float kFrostBlur = 30;

@@ -59,6 +59,12 @@ class Tween {
   sigc::connection unmapped_;
 };
 
+// Lets `widget` enter by a CSS transition out of `cssClass`, which it has
+// on: the class comes off only in a frame after one that drew the widget
+// with it, since GTK moves a look only from one it has drawn. `wanted`, when
+// given, is asked then; false leaves the class on (sent away meanwhile).
+void enterFrom(Gtk::Widget& widget, const char* cssClass, std::function<bool()> wanted = {});
+
 // A frosted panel: what lies behind it is drawn blurred past reading and
 // tinted, with the one child on top.
 class FrostedSurface : public Gtk::Widget {

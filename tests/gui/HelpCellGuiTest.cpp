@@ -50,7 +50,11 @@ TEST_F(HelpCellGuiTest, TypedQuestionShowsItsAnswerAndAChipGoesDownTheRoad) {
   ASSERT_TRUE(pumpUntil([&] { return cell.answerRow().get_visible(); }, 3000));
   EXPECT_LT(cell.chips().size(), response.examples.size());
   ASSERT_TRUE(pumpUntil([&] { return cell.chips().size() == response.examples.size(); }, 3000));
-  pump(100);
+  // Each chip springs in from nothing; while it scales GTK reports no place for it.
+  ASSERT_TRUE(pumpUntil([&] {
+    return std::all_of(cell.chips().begin(), cell.chips().end(),
+                       [](Gtk::Button* c) { return c->get_allocation().get_x() >= 0; });
+  }, 3000));
   for (std::size_t i = 0; i < cell.chips().size(); ++i) {
     char* wrong = gtk_test_accessible_check_property(GTK_ACCESSIBLE(cell.chips()[i]->gobj()),
                                                      GTK_ACCESSIBLE_PROPERTY_LABEL, response.examples[i].c_str());

@@ -1,6 +1,9 @@
-// The root view's overlays on a real display: the catalog, the banner and the splash.
+// The root view's overlays on a real display: the catalog, the banner, the
+// splash with its drone, and how entrances start.
+#include "Shell/RootOverlays.h"
 #include "Shell/SecurityAlertView.h"
 #include "Shell/SplashView.h"
+#include "Shell/Widgets.h"
 
 #include "DesktopHarness.h"
 #include "GuiSupport.h"
@@ -9,7 +12,9 @@
 #include <gtest/gtest.h>
 #include <gtkmm.h>
 
+#include <atomic>
 #include <functional>
+#include <thread>
 
 // Last: the X11 headers define names such as None.
 #include <gdk/x11/gdkx.h>
@@ -106,6 +111,33 @@ TEST(OverlaysGuiTest, AClickThroughTheBannerReachesTheWidgetUnderIt) {
   pump(50);
 }
 
+TEST(OverlaysGuiTest, TheGlowPulsesAtEveryNoticeAndRestsBetween) {
+  ManualScheduler scheduler;
+  auto window = makeWindow();
+  SecurityAlertView banner(scheduler, UniformRandom(5));
+  window->set_child(banner);
+  window->present();
+  ASSERT_TRUE(pumpUntil([&] { return banner.get_mapped(); }));
+  for (int notice = 0; notice < 2; ++notice) {
+    SCOPED_TRACE(notice);
+    for (int i = 0; i < 7000 && banner.loop().phase() != AlertPhase::threat; ++i) {
+      scheduler.advance(std::chrono::milliseconds(50));  // within a step of the pulse
+    }
+    ASSERT_EQ(banner.loop().phase(), AlertPhase::threat);
+    scheduler.advance(std::chrono::milliseconds(800));
+    EXPECT_EQ(banner.banner().glowStep(), NoticeBanner::kGlowSteps);
+    scheduler.advance(std::chrono::milliseconds(800));
+    EXPECT_EQ(banner.banner().glowStep(), 0);
+    scheduler.advance(std::chrono::milliseconds(2400));  // secured: at rest
+    ASSERT_EQ(banner.loop().phase(), AlertPhase::secured);
+    EXPECT_EQ(banner.banner().glowStep(), 0);
+    scheduler.advance(std::chrono::milliseconds(2500));
+    pump(50);
+  }
+  window->hide();
+  pump(50);
+}
+
 TEST(OverlaysGuiTest, SplashCompletesOnceAndStopsDrawing) {
   ManualScheduler scheduler;
   auto window = makeWindow();
@@ -130,6 +162,92 @@ TEST(OverlaysGuiTest, SplashCompletesOnceAndStopsDrawing) {
   EXPECT_FALSE(splash.isAnimating());
   window->hide();
   pump(50);
+}
+
+
+// A CSS transition plays only from a look GTK has drawn: the class must
+// still be on in the first frame painted after the entrance begins.
+TEST(OverlaysGuiTest, AnEntranceTakesItsClassOffOnlyAfterAFrameDrewIt) {
+  auto window = makeWindow();
+  Gtk::Box box;
+  Gtk::Label entering("entering"), recalled("recalled");
+  box.append(entering);
+  box.append(recalled);
+  window->set_child(box);
+  window->present();
+  ASSERT_TRUE(pumpUntil([&] { return window->get_mapped(); }));
+  pump(100);
+  struct Paints {
+    Gtk::Label* label;
+    std::vector<bool> withClass;
+  } paints{&entering, {}};
+  GdkFrameClock* clock = gtk_widget_get_frame_clock(GTK_WIDGET(window->gobj()));
+  const gulong id = g_signal_connect(clock, "after-paint", G_CALLBACK(+[](GdkFrameClock*, gpointer data) {
+                                       auto* p = static_cast<Paints*>(data);
+                                       p->withClass.push_back(p->label->has_css_class("away"));
+                                     }),
+                                     &paints);
+  entering.add_css_class("away");
+  recalled.add_css_class("away");
+  enterFrom(entering, "away");
+  enterFrom(recalled, "away", [] { return false; });  // sent away again before it came
+  EXPECT_TRUE(pumpUntil([&] { return !entering.has_css_class("away"); }));
+  g_signal_handler_disconnect(clock, id);
+  ASSERT_FALSE(paints.withClass.empty());
+  EXPECT_TRUE(paints.withClass.front());
+  EXPECT_TRUE(recalled.has_css_class("away"));
+  window->hide();
+  pump(50);
+}
+
+// A sound output that opens only when the test lets it.
+struct GatedOutput : DroneOutput {
+  std::atomic<bool> stopped = false;
+  float volume() const override { return 0; }
+  void setVolume(float) override {}
+  void stop() override { stopped = true; }
+};
+
+TEST(OverlaysGuiTest, TheDroneStartsUnderTheSplashAndNotOnceTheSplashHasGone) {
+  for (const bool splashGoneFirst : {false, true}) {
+    SCOPED_TRACE(splashGoneFirst ? "splash gone first" : "splash still shown");
+    ManualScheduler scheduler;
+    AppState state(std::make_unique<ManifestRegistry>(std::nullopt), AppStateServices{});
+    auto window = makeWindow();
+    Gtk::Overlay root;
+    Gtk::Box desktop;
+    root.set_child(desktop);
+    std::atomic<bool> open = false;
+    auto output = std::make_shared<GatedOutput>();
+    LaunchOptions options;
+    options.splash = true;
+    options.droneOutput = [&](std::shared_ptr<const std::vector<float>>) -> std::shared_ptr<DroneOutput> {
+      while (!open) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      return output;
+    };
+    {
+      RootOverlays overlays(root, state, scheduler, options);
+      window->set_child(root);
+      window->present();
+      ASSERT_TRUE(pumpUntil([&] { return overlays.splash() != nullptr && overlays.splash()->isAnimating(); }));
+      if (splashGoneFirst) {
+        scheduler.advance(std::chrono::seconds(5));
+        ASSERT_EQ(overlays.splash(), nullptr);
+      }
+      open = true;
+      if (splashGoneFirst) {
+        EXPECT_TRUE(pumpUntil([&] { return output->stopped.load(); }));
+        EXPECT_EQ(overlays.drone(), nullptr);
+      } else {
+        ASSERT_TRUE(pumpUntil([&] { return overlays.drone() != nullptr; }));
+        EXPECT_TRUE(overlays.drone()->isPlaying());
+        EXPECT_FALSE(output->stopped);
+      }
+      window->hide();
+      pump(50);
+      window->unset_child();
+    }
+  }
 }
 
 }  // namespace
