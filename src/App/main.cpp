@@ -1,4 +1,5 @@
 #include "App/KivariDesktopApp.h"
+#include "Shell/ClockText.h"
 #include "Shell/RendererChoice.h"
 
 #include <glib.h>
@@ -7,6 +8,7 @@
 #include <system_error>
 
 int main() {
+  kivari::settleDefaultLocale();
   // Before GTK starts: without a GPU, GL would be drawn in software.
   if (auto renderer = kivari::chooseRenderer(g_getenv("GSK_RENDERER"), kivari::hasRenderDevice())) {
     g_setenv("GSK_RENDERER", renderer->c_str(), TRUE);
