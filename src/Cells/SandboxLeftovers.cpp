@@ -1,6 +1,11 @@
 #include "Cells/SandboxLeftovers.h"
 
+#include "Core/RunFolder.h"
+
 #include <nlohmann/json.hpp>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <optional>
@@ -72,6 +77,14 @@ std::size_t removeEndedSandboxFolders(const fs::path& runtimeFolder, int ownPid,
     if (folder.ours) ++left;
   }
   return left;
+}
+
+bool removeEmptyWebKitFolder(const fs::path& runtimeFolder, const fs::path& ownRun) {
+  if (!isPrivateFolder(runtimeFolder) || anotherRunUnder(runtimeFolder, ownRun)) return false;
+  const fs::path folder = runtimeFolder / "webkitgtk";
+  struct stat st {};
+  // rmdir takes only an empty folder: a socket made meanwhile keeps it.
+  return lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && rmdir(folder.c_str()) == 0;
 }
 
 bool processIsRunning(int pid) {

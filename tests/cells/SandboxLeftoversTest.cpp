@@ -1,4 +1,5 @@
 #include "Cells/SandboxLeftovers.h"
+#include "Core/RunFolder.h"
 
 #include "../TestSupport.h"
 
@@ -37,6 +38,27 @@ TEST(SandboxLeftovers, RemovesFoldersWhoseSandboxHasEndedUnlessAnotherRunningPro
   EXPECT_EQ(names, (std::set<std::string>{"webkit-100-3", "webkit-1000-4", "webkit-100-5", "webkit-100-6",
                                           "webkit-100-x", "webkit-100-7"}));
   EXPECT_EQ(left, 4u);  // 3, 5, 6 and 7
+}
+
+// The empty webkitgtk folder goes, unless it holds anything, the runtime
+// folder is not private, or another run of Kivari there may use it.
+TEST(SandboxLeftovers, AnEmptyWebKitFolderGoesWhenNoOtherRunMayUseIt) {
+  testing::TempFolder runtime;
+  const auto webkit = runtime.path() / "webkitgtk";
+  auto own = RunFolder::create(runtime.path());
+  ASSERT_TRUE(own);
+  runtime.write("webkitgtk/bus-proxy-ABC123", "");
+  EXPECT_FALSE(removeEmptyWebKitFolder(runtime.path(), own->path()));
+  fs::remove(webkit / "bus-proxy-ABC123");
+  fs::create_directories(runtime.path() / "kivari-run-Other1");  // starting: may use it soon
+  EXPECT_FALSE(removeEmptyWebKitFolder(runtime.path(), own->path()));
+  fs::remove(runtime.path() / "kivari-run-Other1");
+  fs::permissions(runtime.path(), fs::perms::others_write, fs::perm_options::add);
+  EXPECT_FALSE(removeEmptyWebKitFolder(runtime.path(), own->path()));
+  fs::permissions(runtime.path(), fs::perms::others_write, fs::perm_options::remove);
+  EXPECT_TRUE(removeEmptyWebKitFolder(runtime.path(), own->path()));
+  EXPECT_FALSE(fs::exists(webkit));
+  EXPECT_FALSE(removeEmptyWebKitFolder(runtime.path(), own->path()));  // nothing left to remove
 }
 
 TEST(SandboxLeftovers, AZombieIsNoLongerRunning) {
