@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <filesystem>
 #include <memory>
 
 namespace {
@@ -19,6 +20,10 @@ int quitPipe[2] = {-1, -1};
 // end the run anyway if it has not within five seconds. A second signal
 // ends it at once, as it would without this.
 void onQuitSignal(int) {
+  struct sigaction plain {};
+  plain.sa_handler = SIG_DFL;
+  sigaction(SIGINT, &plain, nullptr);
+  sigaction(SIGTERM, &plain, nullptr);
   alarm(5);
   const char byte = 'q';
   [[maybe_unused]] const auto written = write(quitPipe[1], &byte, 1);
@@ -33,10 +38,20 @@ void quitOnSignals(kivari::KivariDesktopApp& app) {
   }, &app);
   struct sigaction action {};
   action.sa_handler = &onQuitSignal;
-  action.sa_flags = SA_RESETHAND | SA_RESTART;
+  action.sa_flags = SA_RESTART;
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+}
+
+// What web views left in the runtime folder: the sandbox folders of ended
+// processes (earlier runs' too), and WebKit's own folders once empty. The
+// web engine's processes end after this one: what they hold at exit, the
+// next run sweeps.
+void sweepRuntime(const std::filesystem::path& ownRun) {
+  const char* runtime = g_get_user_runtime_dir();
+  kivari::removeEndedSandboxFolders(runtime, getpid(), kivari::processIsRunning);
+  kivari::removeEmptyWebKitFolders(runtime, ownRun);
 }
 
 }  // namespace
@@ -57,7 +72,10 @@ int main() {
   std::unique_ptr<kivari::RunFolder> run = kivari::RunFolder::create(parent);
   if (run) {
     kivari::setForThisRun("XDG_CACHE_HOME", run->cacheFolder().string());
-    if (runtime == nullptr || *runtime == '\0') kivari::setForThisRun("XDG_RUNTIME_DIR", run->runtimeFolder().string());
+    if (runtime == nullptr || *runtime == '\0') {
+      kivari::setForThisRun("XDG_RUNTIME_DIR", run->runtimeFolder().string());
+    }
+    sweepRuntime(run->path());
   }
   int status = 0;
   {
@@ -65,6 +83,6 @@ int main() {
     quitOnSignals(app);
     status = app.run();
   }
-  if (run) kivari::removeEmptyWebKitFolder(g_get_user_runtime_dir(), run->path());
+  if (run) sweepRuntime(run->path());
   return status;
 }

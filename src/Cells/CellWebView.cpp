@@ -54,7 +54,7 @@ void sweepSandboxFoldersSoon() {
   source = g_timeout_add(200, [](gpointer) -> gboolean {
     const auto left = removeEndedSandboxFolders(g_get_user_runtime_dir(), getpid(), processIsRunning);
     if (left > 0 && ++rounds < 50) return G_SOURCE_CONTINUE;
-    if (left == 0) removeEmptyWebKitFolder(g_get_user_runtime_dir(), thisRunFolder());
+    if (left == 0) removeEmptyWebKitFolders(g_get_user_runtime_dir(), thisRunFolder());
     source = 0;
     return G_SOURCE_REMOVE;
   }, nullptr);

@@ -79,12 +79,16 @@ std::size_t removeEndedSandboxFolders(const fs::path& runtimeFolder, int ownPid,
   return left;
 }
 
-bool removeEmptyWebKitFolder(const fs::path& runtimeFolder, const fs::path& ownRun) {
-  if (!isPrivateFolder(runtimeFolder) || anotherRunUnder(runtimeFolder, ownRun)) return false;
-  const fs::path folder = runtimeFolder / "webkitgtk";
-  struct stat st {};
-  // rmdir takes only an empty folder: a socket made meanwhile keeps it.
-  return lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && rmdir(folder.c_str()) == 0;
+std::size_t removeEmptyWebKitFolders(const fs::path& runtimeFolder, const fs::path& ownRun) {
+  if (!isPrivateFolder(runtimeFolder) || anotherRunUnder(runtimeFolder, ownRun)) return 0;
+  std::size_t removed = 0;
+  for (const char* name : {"webkitgtk", ".flatpak"}) {
+    const fs::path folder = runtimeFolder / name;
+    struct stat st {};
+    // rmdir takes only an empty folder: whatever is made in it meanwhile keeps it.
+    if (lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && rmdir(folder.c_str()) == 0) ++removed;
+  }
+  return removed;
 }
 
 bool processIsRunning(int pid) {

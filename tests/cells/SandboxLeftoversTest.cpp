@@ -14,6 +14,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+std::set<std::string> entriesOf(const fs::path& folder) {
+  std::set<std::string> out;
+  for (const auto& entry : fs::directory_iterator(folder)) out.insert(entry.path().filename().string());
+  return out;
+}
+
 // This process is 100; 1000 is another running one; 502 is the one live sandbox.
 TEST(SandboxLeftovers, RemovesFoldersWhoseSandboxHasEndedUnlessAnotherRunningProcessOwnsThem) {
   testing::TempFolder runtime;
@@ -40,25 +46,25 @@ TEST(SandboxLeftovers, RemovesFoldersWhoseSandboxHasEndedUnlessAnotherRunningPro
   EXPECT_EQ(left, 4u);  // 3, 5, 6 and 7
 }
 
-// The empty webkitgtk folder goes, unless it holds anything, the runtime
-// folder is not private, or another run of Kivari there may use it.
-TEST(SandboxLeftovers, AnEmptyWebKitFolderGoesWhenNoOtherRunMayUseIt) {
+// WebKit's empty folders go, unless they hold anything, the runtime folder
+// is not private, or another run of Kivari there may use them.
+TEST(SandboxLeftovers, EmptyWebKitFoldersGoWhenNoOtherRunMayUseThem) {
   testing::TempFolder runtime;
-  const auto webkit = runtime.path() / "webkitgtk";
   auto own = RunFolder::create(runtime.path());
   ASSERT_TRUE(own);
   runtime.write("webkitgtk/bus-proxy-ABC123", "");
-  EXPECT_FALSE(removeEmptyWebKitFolder(runtime.path(), own->path()));
-  fs::remove(webkit / "bus-proxy-ABC123");
-  fs::create_directories(runtime.path() / "kivari-run-Other1");  // starting: may use it soon
-  EXPECT_FALSE(removeEmptyWebKitFolder(runtime.path(), own->path()));
+  fs::create_directories(runtime.path() / ".flatpak");
+  fs::create_directories(runtime.path() / "kivari-run-Other1");  // starting: may use them soon
+  EXPECT_EQ(removeEmptyWebKitFolders(runtime.path(), own->path()), 0u);
   fs::remove(runtime.path() / "kivari-run-Other1");
   fs::permissions(runtime.path(), fs::perms::others_write, fs::perm_options::add);
-  EXPECT_FALSE(removeEmptyWebKitFolder(runtime.path(), own->path()));
+  EXPECT_EQ(removeEmptyWebKitFolders(runtime.path(), own->path()), 0u);
   fs::permissions(runtime.path(), fs::perms::others_write, fs::perm_options::remove);
-  EXPECT_TRUE(removeEmptyWebKitFolder(runtime.path(), own->path()));
-  EXPECT_FALSE(fs::exists(webkit));
-  EXPECT_FALSE(removeEmptyWebKitFolder(runtime.path(), own->path()));  // nothing left to remove
+  EXPECT_EQ(removeEmptyWebKitFolders(runtime.path(), own->path()), 1u);  // .flatpak
+  EXPECT_TRUE(fs::exists(runtime.path() / "webkitgtk/bus-proxy-ABC123"));
+  fs::remove(runtime.path() / "webkitgtk/bus-proxy-ABC123");
+  EXPECT_EQ(removeEmptyWebKitFolders(runtime.path(), own->path()), 1u);
+  EXPECT_EQ(entriesOf(runtime.path()), std::set<std::string>{own->path().filename().string()});
 }
 
 TEST(SandboxLeftovers, AZombieIsNoLongerRunning) {
