@@ -58,7 +58,8 @@ TEST(RunFolder, SweepsOnlyEndedRunsAndGoesWithItsRun) {
   parent.write("kivari-run-file12", "x");
   parent.write("elsewhere/kivari-run-Inside/x", "x");
   fs::create_directory_symlink(parent.path() / "elsewhere", parent.path() / "kivari-run-Link12");
-  for (const char* name : {"kivari-run-Ended1", "kivari-run-Short", "kivari-run-file12", "kivari-run-Link12"}) {
+  for (const char* name :
+       {"kivari-run-Ended1", "kivari-run-Short", "kivari-run-file12", "kivari-run-Link12"}) {
     age(parent.path() / name);
   }
   age(live->path());
