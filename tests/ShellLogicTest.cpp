@@ -8,8 +8,11 @@
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
+#include <cstdlib>
 
 namespace kivari {
 namespace {
@@ -144,6 +147,41 @@ TEST(ClockText, FollowsTheLocale) {
   EXPECT_EQ(de.time, "16:05");
   EXPECT_NE(de.date.find("Montag"), std::string::npos);
   EXPECT_NE(de.date.find("Dezember"), std::string::npos);
+}
+
+TEST(ClockText, LocalesIcuCannotUseStillGiveADate) {
+  const auto when = std::chrono::system_clock::time_point(std::chrono::seconds(1796659500));
+  // ICU reads the environment's locale once per process: each value below is
+  // tried in a fresh run of this test, which ends here. A crash fails as
+  // surely as an empty line.
+  if (const char* expected = std::getenv("KIVARI_LOCALE_PROBE")) {
+    const bool settled = settleDefaultLocale();
+    const auto clock = formatClock(when, {}, "UTC");
+    _exit(settled == (expected[0] == '1') && !clock.time.empty() && !clock.date.empty() ? 0 : 1);
+  }
+  for (const char* value : {"Europe/London", "", "xx_YY.UTF-8"}) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      setenv("LC_ALL", value, 1);
+      setenv("KIVARI_LOCALE_PROBE", std::string(value) == "Europe/London" ? "1" : "0", 1);
+      execl("/proc/self/exe", "kivari_core_tests",
+            "--gtest_filter=ClockText.LocalesIcuCannotUseStillGiveADate", nullptr);
+      _exit(2);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "LC_ALL=" << value << " status " << status;
+  }
+  // Names: bogus to ICU, failing in ICU, and well formed but unknown.
+  const auto root = formatClock(when, "root", "UTC");
+  for (const char* name : {"Europe/London", "en_US.UTF-8@euro", "@@@", "xx_YY.UTF-8"}) {
+    const auto clock = formatClock(when, name, "UTC");
+    EXPECT_NE(clock.time.find("05"), std::string::npos) << name;
+    EXPECT_NE(clock.date.find('7'), std::string::npos) << name;
+    EXPECT_NE(formatDateSkeleton(when, "yMMMMd", name, "UTC").find("2026"), std::string::npos) << name;
+  }
+  EXPECT_EQ(formatClock(when, "Europe/London", "UTC").date, root.date);
 }
 
 TEST(Palette, MeshAndRibbonColours) {

@@ -114,4 +114,6 @@ int KivariDesktopApp::run() {
   return application_->run(0, nullptr);
 }
 
+void KivariDesktopApp::quit() { application_->quit(); }
+
 }  // namespace kivari

@@ -33,6 +33,8 @@ class KivariDesktopApp {
   KivariDesktopApp();
   ~KivariDesktopApp();
   int run();
+  // Ends run(): the window closes and run() returns.
+  void quit();
 
  private:
   Glib::RefPtr<Gtk::Application> application_;

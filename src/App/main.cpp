@@ -1,35 +1,88 @@
 #include "App/KivariDesktopApp.h"
+#include "Cells/SandboxLeftovers.h"
+#include "Core/RunFolder.h"
+#include "Shell/ClockText.h"
 #include "Shell/RendererChoice.h"
 
+#include <glib-unix.h>
 #include <glib.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
-#include <system_error>
+#include <memory>
+
+namespace {
+
+int quitPipe[2] = {-1, -1};
+
+// Only what is safe in a signal handler: wake the main loop to quit, and
+// end the run anyway if it has not within five seconds. A second signal
+// ends it at once, as it would without this.
+void onQuitSignal(int) {
+  struct sigaction plain {};
+  plain.sa_handler = SIG_DFL;
+  sigaction(SIGINT, &plain, nullptr);
+  sigaction(SIGTERM, &plain, nullptr);
+  alarm(5);
+  const char byte = 'q';
+  [[maybe_unused]] const auto written = write(quitPipe[1], &byte, 1);
+}
+
+void quitOnSignals(kivari::KivariDesktopApp& app) {
+  if (!g_unix_open_pipe(quitPipe, FD_CLOEXEC, nullptr)) return;
+  g_unix_set_fd_nonblocking(quitPipe[1], TRUE, nullptr);
+  g_unix_fd_add(quitPipe[0], G_IO_IN, [](gint, GIOCondition, gpointer data) -> gboolean {
+    static_cast<kivari::KivariDesktopApp*>(data)->quit();
+    return G_SOURCE_REMOVE;
+  }, &app);
+  struct sigaction action {};
+  action.sa_handler = &onQuitSignal;
+  action.sa_flags = SA_RESTART;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+// What web views left in the runtime folder: the sandbox folders of ended
+// processes (earlier runs' too), and WebKit's own folders once empty. The
+// web engine's processes end after this one: what they hold at exit, the
+// next run sweeps.
+void sweepRuntime(const std::filesystem::path& ownRun) {
+  const char* runtime = g_get_user_runtime_dir();
+  kivari::removeEndedSandboxFolders(runtime, getpid(), kivari::processIsRunning);
+  kivari::removeEmptyWebKitFolders(runtime, ownRun);
+}
+
+}  // namespace
 
 int main() {
+  kivari::settleDefaultLocale();
   // Before GTK starts: without a GPU, GL would be drawn in software.
   if (auto renderer = kivari::chooseRenderer(g_getenv("GSK_RENDERER"), kivari::hasRenderDevice())) {
     g_setenv("GSK_RENDERER", renderer->c_str(), TRUE);
   }
-  // Web views keep sandbox bookkeeping in the session's runtime folder. With
-  // no session one (a bare X server), GLib would pick the home folder, and
-  // web content must never leave files there: use a private folder instead.
-  std::filesystem::path privateRuntime;
-  if (g_getenv("XDG_RUNTIME_DIR") == nullptr) {
-    if (gchar* dir = g_dir_make_tmp("kivari-runtime-XXXXXX", nullptr)) {
-      privateRuntime = dir;
-      g_setenv("XDG_RUNTIME_DIR", dir, TRUE);
-      g_free(dir);
+  // Before any library reads its environment: the caches GStreamer and the
+  // event-sound library keep go to a folder of this run, not under HOME.
+  // With no session runtime folder (a bare X server), GLib would pick the
+  // home folder for web views' sandbox bookkeeping: the run gives one too.
+  const char* runtime = g_getenv("XDG_RUNTIME_DIR");
+  const auto parent = kivari::runFolderParent(runtime);
+  kivari::removeEndedRunFolders(parent);
+  std::unique_ptr<kivari::RunFolder> run = kivari::RunFolder::create(parent);
+  if (run) {
+    kivari::setForThisRun("XDG_CACHE_HOME", run->cacheFolder().string());
+    if (runtime == nullptr || *runtime == '\0') {
+      kivari::setForThisRun("XDG_RUNTIME_DIR", run->runtimeFolder().string());
     }
+    sweepRuntime(run->path());
   }
   int status = 0;
   {
     kivari::KivariDesktopApp app;
+    quitOnSignals(app);
     status = app.run();
   }
-  if (!privateRuntime.empty()) {
-    std::error_code ec;
-    std::filesystem::remove_all(privateRuntime, ec);
-  }
+  if (run) sweepRuntime(run->path());
   return status;
 }

@@ -1,6 +1,7 @@
 #include "Cells/CellWebView.h"
 
 #include "Cells/SandboxLeftovers.h"
+#include "Core/RunFolder.h"
 
 #include <unistd.h>
 
@@ -44,7 +45,7 @@ WebKitSettings* cellSettings() {
 }
 
 // A cell's processes end shortly after the cell; their sandbox folders are
-// swept for a while after each cell goes.
+// swept for a while after each cell goes, and then WebKit's empty folder.
 void sweepSandboxFoldersSoon() {
   static guint source = 0;
   static int rounds = 0;
@@ -53,6 +54,7 @@ void sweepSandboxFoldersSoon() {
   source = g_timeout_add(200, [](gpointer) -> gboolean {
     const auto left = removeEndedSandboxFolders(g_get_user_runtime_dir(), getpid(), processIsRunning);
     if (left > 0 && ++rounds < 50) return G_SOURCE_CONTINUE;
+    if (left == 0) removeEmptyWebKitFolders(g_get_user_runtime_dir(), thisRunFolder());
     source = 0;
     return G_SOURCE_REMOVE;
   }, nullptr);

@@ -1,6 +1,11 @@
 #include "Cells/SandboxLeftovers.h"
 
+#include "Core/RunFolder.h"
+
 #include <nlohmann/json.hpp>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <optional>
@@ -72,6 +77,18 @@ std::size_t removeEndedSandboxFolders(const fs::path& runtimeFolder, int ownPid,
     if (folder.ours) ++left;
   }
   return left;
+}
+
+std::size_t removeEmptyWebKitFolders(const fs::path& runtimeFolder, const fs::path& ownRun) {
+  if (!isPrivateFolder(runtimeFolder) || anotherRunUnder(runtimeFolder, ownRun)) return 0;
+  std::size_t removed = 0;
+  for (const char* name : {"webkitgtk", ".flatpak"}) {
+    const fs::path folder = runtimeFolder / name;
+    struct stat st {};
+    // rmdir takes only an empty folder: whatever is made in it meanwhile keeps it.
+    if (lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && rmdir(folder.c_str()) == 0) ++removed;
+  }
+  return removed;
 }
 
 bool processIsRunning(int pid) {

@@ -15,6 +15,14 @@ namespace kivari {
 std::size_t removeEndedSandboxFolders(const std::filesystem::path& runtimeFolder, int ownPid,
                                       const std::function<bool(int pid)>& isRunning);
 
+// WebKit makes <runtime>/webkitgtk for the sockets of its bus proxies, and
+// <runtime>/.flatpak for the folders above, and leaves both behind, empty.
+// Each goes when it is empty, the runtime folder is private, and no other
+// run of Kivari there may be about to use it; `ownRun` is this process's run
+// folder. Answers how many went.
+std::size_t removeEmptyWebKitFolders(const std::filesystem::path& runtimeFolder,
+                                     const std::filesystem::path& ownRun);
+
 // Whether a process runs: it exists and is not a zombie waiting to be reaped.
 bool processIsRunning(int pid);
 

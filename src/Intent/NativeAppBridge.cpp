@@ -1,5 +1,7 @@
 #include "Intent/NativeAppBridge.h"
 
+#include "Core/RunFolder.h"
+
 #include <gio/gio.h>
 
 namespace kivari::NativeAppBridge {
@@ -36,8 +38,18 @@ bool launchSafely(const Launcher& launch, const std::string& uri) {
 }  // namespace
 
 bool launchWithDefaultHandler(const std::string& uri) {
+  // The program outlives this run: it gets the user's own folders, not the run's.
+  GAppLaunchContext* context = g_app_launch_context_new();
+  for (const auto& [name, value] : userEnvironment()) {
+    if (value) {
+      g_app_launch_context_setenv(context, name.c_str(), value->c_str());
+    } else {
+      g_app_launch_context_unsetenv(context, name.c_str());
+    }
+  }
   GError* error = nullptr;
-  const gboolean launched = g_app_info_launch_default_for_uri(uri.c_str(), nullptr, &error);
+  const gboolean launched = g_app_info_launch_default_for_uri(uri.c_str(), context, &error);
+  g_object_unref(context);
   if (error != nullptr) {
     g_debug("No program took the message: %s", error->message);
     g_error_free(error);

@@ -13,6 +13,8 @@ namespace {
 
 std::string format(const icu::Locale& locale, const char* skeleton, UDate date,
                    const std::string& timeZone) {
+  // ICU crashes on a bogus locale instead of reporting it.
+  if (locale.isBogus()) return {};
   UErrorCode status = U_ZERO_ERROR;
   std::unique_ptr<icu::DateTimePatternGenerator> generator(
       icu::DateTimePatternGenerator::createInstance(locale, status));
@@ -45,7 +47,19 @@ std::string formatDateSkeleton(std::chrono::system_clock::time_point when, const
   const icu::Locale icuLocale =
       locale.empty() ? icu::Locale::getDefault() : icu::Locale::createFromName(locale.c_str());
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch());
-  return format(icuLocale, skeleton, static_cast<UDate>(ms.count()), timeZone);
+  const auto date = static_cast<UDate>(ms.count());
+  std::string text = format(icuLocale, skeleton, date, timeZone);
+  // A locale ICU cannot use (garbage in LC_ALL, a malformed name) still gets
+  // a date: the root locale's.
+  if (text.empty()) text = format(icu::Locale::getRoot(), skeleton, date, timeZone);
+  return text;
+}
+
+bool settleDefaultLocale() {
+  if (!icu::Locale::getDefault().isBogus()) return false;
+  UErrorCode status = U_ZERO_ERROR;
+  icu::Locale::setDefault(icu::Locale::getRoot(), status);
+  return U_SUCCESS(status);
 }
 
 }  // namespace kivari

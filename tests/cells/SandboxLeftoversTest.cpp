@@ -1,4 +1,5 @@
 #include "Cells/SandboxLeftovers.h"
+#include "Core/RunFolder.h"
 
 #include "../TestSupport.h"
 
@@ -12,6 +13,12 @@ namespace kivari {
 namespace {
 
 namespace fs = std::filesystem;
+
+std::set<std::string> entriesOf(const fs::path& folder) {
+  std::set<std::string> out;
+  for (const auto& entry : fs::directory_iterator(folder)) out.insert(entry.path().filename().string());
+  return out;
+}
 
 // This process is 100, running like 1000, another one; 502 is the one live sandbox.
 TEST(SandboxLeftovers, RemovesFoldersWhoseSandboxHasEndedUnlessAnotherRunningProcessOwnsThem) {
@@ -30,13 +37,30 @@ TEST(SandboxLeftovers, RemovesFoldersWhoseSandboxHasEndedUnlessAnotherRunningPro
 
   const auto left =
       removeEndedSandboxFolders(runtime.path(), 100, [](int pid) { return pid == 100 || pid == 502 || pid == 1000; });
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(runtime.path() / ".flatpak")) {
-    names.insert(entry.path().filename().string());
-  }
-  EXPECT_EQ(names, (std::set<std::string>{"webkit-100-3", "webkit-1000-4", "webkit-100-5", "webkit-100-6",
+  EXPECT_EQ(entriesOf(runtime.path() / ".flatpak"), (std::set<std::string>{"webkit-100-3", "webkit-1000-4", "webkit-100-5", "webkit-100-6",
                                           "webkit-100-x", "webkit-100-7"}));
   EXPECT_EQ(left, 4u);  // 3, 5, 6 and 7
+}
+
+// WebKit's empty folders go, unless they hold anything, the runtime folder
+// is not private, or another run of Kivari there may use them.
+TEST(SandboxLeftovers, EmptyWebKitFoldersGoWhenNoOtherRunMayUseThem) {
+  testing::TempFolder runtime;
+  auto own = RunFolder::create(runtime.path());
+  ASSERT_TRUE(own);
+  runtime.write("webkitgtk/bus-proxy-ABC123", "");
+  fs::create_directories(runtime.path() / ".flatpak");
+  fs::create_directories(runtime.path() / "kivari-run-Other1");  // starting: may use them soon
+  EXPECT_EQ(removeEmptyWebKitFolders(runtime.path(), own->path()), 0u);
+  fs::remove(runtime.path() / "kivari-run-Other1");
+  fs::permissions(runtime.path(), fs::perms::others_write, fs::perm_options::add);
+  EXPECT_EQ(removeEmptyWebKitFolders(runtime.path(), own->path()), 0u);
+  fs::permissions(runtime.path(), fs::perms::others_write, fs::perm_options::remove);
+  EXPECT_EQ(removeEmptyWebKitFolders(runtime.path(), own->path()), 1u);  // .flatpak
+  EXPECT_TRUE(fs::exists(runtime.path() / "webkitgtk/bus-proxy-ABC123"));
+  fs::remove(runtime.path() / "webkitgtk/bus-proxy-ABC123");
+  EXPECT_EQ(removeEmptyWebKitFolders(runtime.path(), own->path()), 1u);
+  EXPECT_EQ(entriesOf(runtime.path()), std::set<std::string>{own->path().filename().string()});
 }
 
 TEST(SandboxLeftovers, AZombieIsNoLongerRunning) {

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kivari {
+
+// Libraries write caches of their own into the user's cache folder under
+// HOME (GStreamer its plugin registry, the event-sound library its theme
+// lookups). Kivari points them at a folder of the run instead, removed when
+// the run ends; what a run could not tidy (a crash, a kill) the next one
+// sweeps.
+
+// Whether `folder` can hold private files: an absolute path to a folder of
+// this user that no one else may write to.
+bool isPrivateFolder(const std::filesystem::path& folder);
+
+// Where run folders go: the session's runtime folder when it is private,
+// else /tmp.
+std::filesystem::path runFolderParent(const char* runtimeFolder);
+
+class RunFolder {
+ public:
+  // Makes <parent>/kivari-run-XXXXXX, held as in use for as long as this
+  // object lives; nothing when it cannot.
+  static std::unique_ptr<RunFolder> create(const std::filesystem::path& parent);
+  // Removes the folder and all in it.
+  ~RunFolder();
+  RunFolder(const RunFolder&) = delete;
+  RunFolder& operator=(const RunFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  // The libraries' cache folder: <run>/cache, made here.
+  std::filesystem::path cacheFolder() const;
+  // A runtime folder for a run without one of the session: <run>/runtime, made here.
+  std::filesystem::path runtimeFolder() const;
+
+ private:
+  RunFolder(std::filesystem::path path, int lock) : path_(std::move(path)), lock_(lock) {}
+  std::filesystem::path path_;
+  int lock_;
+};
+
+// This process's run folder while one exists; empty otherwise.
+std::filesystem::path thisRunFolder();
+
+// Removes the run folders under `parent` that no live run holds. A folder
+// changed within `settle` is left alone: a run just starting may not hold
+// its own yet. Folders of other users, links and other names are never
+// touched. Answers how many were removed.
+std::size_t removeEndedRunFolders(const std::filesystem::path& parent,
+                                  std::chrono::seconds settle = std::chrono::seconds(10));
+
+// Whether a run of Kivari other than `own` (live, or too new to tell) has
+// its folder under `parent`.
+bool anotherRunUnder(const std::filesystem::path& parent, const std::filesystem::path& own);
+
+// Sets an environment variable for this process and the web engine's,
+// remembering the user's own value for the programs Kivari starts on the
+// user's behalf (the mail program), which outlive the run.
+void setForThisRun(const char* name, const std::string& value);
+// The user's own values of what setForThisRun changed; nullopt: unset.
+std::vector<std::pair<std::string, std::optional<std::string>>> userEnvironment();
+
+}  // namespace kivari
