@@ -3,15 +3,15 @@
 // with `first`, Allow to the first painted page of a fresh process's first
 // browser cell on the desktop, the web engine's loading included.
 // The bench does not link the web engine: it reaches the web view as a widget.
+#include "BenchSupport.h"
 #include "Core/AppState.h"
 #include "LoopbackServer.h"
-#include "BenchSupport.h"
 #include "MainLoop.h"
 #include "ProcessScan.h"
 #include "Shell/CellLayer.h"
 #include "Shell/ContentView.h"
-#include "Shell/Style.h"
 #include "Shell/WebCellModule.h"
+#include "Ui/Style.h"
 
 #include <gtkmm.h>
 #include <libsoup/soup.h>

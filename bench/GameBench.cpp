@@ -3,14 +3,14 @@
 // what 20 open-and-dissolve cycles of cells that reached their page leave.
 // The cell's 4.1 s sequence runs on a manual clock; paint and load are real,
 // so the page's head start behind the panel is given as real time too.
+#include "BenchSupport.h"
 #include "Cells/GameCellView.h"
 #include "Core/AppState.h"
-#include "BenchSupport.h"
 #include "MainLoop.h"
 #include "ProcessScan.h"
 #include "Shell/ContentView.h"
-#include "Shell/Style.h"
 #include "Shell/WebCellModule.h"
+#include "Ui/Style.h"
 
 #include <gtkmm.h>
 #include <malloc.h>

@@ -1,11 +1,11 @@
 // The help cell under a real display: the time from a help question reaching
 // the state hub to the first frame painted with its cell in the window.
+#include "BenchSupport.h"
 #include "Core/AppState.h"
 #include "Help/HelpCellView.h"
-#include "BenchSupport.h"
 #include "MainLoop.h"
 #include "Shell/ContentView.h"
-#include "Shell/Style.h"
+#include "Ui/Style.h"
 
 #include <gtkmm.h>
 

@@ -5,12 +5,12 @@
 // over an open notes cell, against both without it.
 #include "Core/AppState.h"
 #include "Core/Expression.h"
+#include "MainLoop.h"
 #include "Shell/AmbientAudio.h"
 #include "Shell/ContentView.h"
 #include "Shell/GstDroneOutput.h"
 #include "Shell/SplashView.h"
-#include "Shell/Style.h"
-#include "MainLoop.h"
+#include "Ui/Style.h"
 
 #include <gsk/gsk.h>
 #include <gtkmm.h>

@@ -5,7 +5,7 @@
 #include "Core/AppState.h"
 #include "Shell/CellLayer.h"
 #include "Shell/ContentView.h"
-#include "Shell/Style.h"
+#include "Ui/Style.h"
 
 #include "BenchSupport.h"
 #include "MainLoop.h"

@@ -2,13 +2,13 @@
 // time from Allow to the cell's first painted frame, the process's CPU while
 // a timer runs or music plays, and resident memory over open-and-dissolve
 // cycles. Run through window.sh timed-cells (cairo renderer).
+#include "BenchSupport.h"
 #include "Cells/MusicCellView.h"
 #include "Core/AppState.h"
-#include "BenchSupport.h"
 #include "GuiSupport.h"
 #include "MainLoop.h"
 #include "Shell/ContentView.h"
-#include "Shell/Style.h"
+#include "Ui/Style.h"
 
 #include <gtkmm.h>
 #include <malloc.h>

@@ -2,6 +2,7 @@
 #include "Shell/Cards.h"
 #include "Shell/KeyAction.h"
 #include "TestSupport.h"
+#include "Ui/MembraneBreath.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "Help/FlowLayout.h"
 #include "Help/HelpResponse.h"
 #include "Help/HelpReveal.h"
-#include "Shell/Icons.h"
+#include "Ui/Icons.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 #include "Core/Scheduler.h"
-#include "Shell/ClockText.h"
-#include "Shell/Icons.h"
 #include "Shell/LayerPlan.h"
-#include "Shell/Palette.h"
 #include "Shell/PromptDesktopModel.h"
 #include "Shell/RendererChoice.h"
 #include "TestSupport.h"
+#include "Ui/ClockText.h"
+#include "Ui/Icons.h"
+#include "Ui/Palette.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>

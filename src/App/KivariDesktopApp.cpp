@@ -3,7 +3,7 @@
 #include "App/DefaultServices.h"
 #include "Manifests/ResourceLocator.h"
 #include "Shell/ContentView.h"
-#include "Shell/Style.h"
+#include "Ui/Style.h"
 
 #include <gdk/x11/gdkx.h>
 #include <malloc.h>

@@ -1,8 +1,8 @@
 #include "App/KivariDesktopApp.h"
 #include "Cells/SandboxLeftovers.h"
 #include "Core/RunFolder.h"
-#include "Shell/ClockText.h"
 #include "Shell/RendererChoice.h"
+#include "Ui/ClockText.h"
 
 #include <glib-unix.h>
 #include <glib.h>

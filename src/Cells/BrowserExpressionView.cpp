@@ -1,6 +1,6 @@
 #include "Cells/BrowserExpressionView.h"
 
-#include "Shell/Icons.h"
+#include "Ui/Icons.h"
 
 #include <utility>
 

@@ -1,6 +1,6 @@
 #include "Cells/CalendarAgenda.h"
 
-#include "Shell/ClockText.h"
+#include "Ui/ClockText.h"
 
 namespace kivari {
 

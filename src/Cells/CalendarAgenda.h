@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Shell/Palette.h"
+#include "Ui/Palette.h"
 
 #include <chrono>
 #include <string>

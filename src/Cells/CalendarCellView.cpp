@@ -2,7 +2,7 @@
 
 #include "Cells/CalendarAgenda.h"
 #include "Cells/CellViewKit.h"
-#include "Shell/CellFrame.h"
+#include "Ui/CellFrame.h"
 
 namespace kivari {
 

@@ -1,6 +1,6 @@
 #include "Cells/ComposeExpressionView.h"
 
-#include "Shell/Widgets.h"
+#include "Ui/Widgets.h"
 
 namespace kivari {
 

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "Cells/CellWebView.h"
+#include "Cells/DissolvingCell.h"
 #include "Cells/GameCell.h"
 #include "Core/Scheduler.h"
-#include "Shell/CellFrame.h"
-#include "Cells/DissolvingCell.h"
-#include "Shell/Widgets.h"
+#include "Ui/CellFrame.h"
+#include "Ui/Widgets.h"
 
 #include <gtkmm.h>
 

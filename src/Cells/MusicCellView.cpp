@@ -1,9 +1,9 @@
 #include "Cells/MusicCellView.h"
 
 #include "Cells/CellViewKit.h"
-#include "Shell/CellFrame.h"
-#include "Shell/Icons.h"
-#include "Shell/Widgets.h"
+#include "Ui/CellFrame.h"
+#include "Ui/Icons.h"
+#include "Ui/Widgets.h"
 
 namespace kivari {
 

@@ -1,6 +1,6 @@
 #include "Cells/NotesExpressionView.h"
 
-#include "Shell/CellFrame.h"
+#include "Ui/CellFrame.h"
 
 #include <utility>
 

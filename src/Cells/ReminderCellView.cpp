@@ -1,8 +1,8 @@
 #include "Cells/ReminderCellView.h"
 
-#include "Shell/CellFrame.h"
-#include "Shell/Icons.h"
-#include "Shell/Widgets.h"
+#include "Ui/CellFrame.h"
+#include "Ui/Icons.h"
+#include "Ui/Widgets.h"
 
 namespace kivari {
 

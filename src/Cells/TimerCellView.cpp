@@ -1,7 +1,7 @@
 #include "Cells/TimerCellView.h"
 
 #include "Cells/CellViewKit.h"
-#include "Shell/CellFrame.h"
+#include "Ui/CellFrame.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "Cells/AlertSound.h"
+#include "Cells/DissolvingCell.h"
 #include "Cells/TimerCountdown.h"
 #include "Core/Scheduler.h"
-#include "Shell/CellLayer.h"
 
 #include <gtkmm.h>
 

@@ -2,7 +2,7 @@
 
 #include "Cells/AlertSound.h"
 #include "Core/Scheduler.h"
-#include "Shell/Palette.h"
+#include "Ui/Palette.h"
 
 #include <sigc++/signal.h>
 

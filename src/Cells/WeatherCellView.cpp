@@ -1,7 +1,7 @@
 #include "Cells/WeatherCellView.h"
 
 #include "Cells/CellViewKit.h"
-#include "Shell/CellFrame.h"
+#include "Ui/CellFrame.h"
 
 namespace kivari {
 

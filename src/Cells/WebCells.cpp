@@ -2,7 +2,7 @@
 #include "Cells/BrowserExpressionView.h"
 #include "Cells/ExpressionHostView.h"
 #include "Cells/GameCellView.h"
-#include "Shell/WebCellFactory.h"
+#include "Cells/WebCellFactory.h"
 
 namespace kivari {
 

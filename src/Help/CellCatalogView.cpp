@@ -2,8 +2,8 @@
 
 #include "Core/Text.h"
 #include "Help/CellCatalog.h"
-#include "Shell/OverlayStyle.h"
-#include "Shell/Widgets.h"
+#include "Ui/OverlayStyle.h"
+#include "Ui/Widgets.h"
 
 namespace kivari {
 
@@ -36,12 +36,39 @@ Gtk::Widget* spacer() {
   return box;
 }
 
+// Each section's own colour on its icon and way capsules.
+std::string sectionRules() {
+  std::string css;
+  const auto& sections = catalog::sections();
+  for (std::size_t i = 0; i < sections.size(); ++i) {
+    const Rgba& c = sections[i].color;
+    const std::string scope = ".catalog-section-" + std::to_string(i);
+    css += scope + " .catalog-section-icon { color: " + c.css() + "; }\n";
+    css += scope + " .catalog-way { color: " + c.withAlpha(0.7).css() + "; background-color: " +
+           c.withAlpha(0.08).css() + "; }\n";
+  }
+  return css;
+}
+
+
+// Each section's colours, set once per display beside the overlays' style.
+void installSectionStyle() {
+  static GdkDisplay* installedOn = nullptr;
+  auto display = Gdk::Display::get_default();
+  if (!display || display->gobj() == installedOn) return;
+  installedOn = display->gobj();
+  auto provider = Gtk::CssProvider::create();
+  provider->load_from_data(sectionRules());
+  Gtk::StyleContext::add_provider_for_display(display, provider, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+}
+
 }  // namespace
 
 CellCatalogView::CellCatalogView(std::function<void(const std::string&)> onSelectPrompt,
                                  std::function<void()> onDismiss)
     : onSelectPrompt_(std::move(onSelectPrompt)), onDismiss_(std::move(onDismiss)) {
   installOverlayStyle();
+  installSectionStyle();
   readAsGroup(*this);
   set_halign(Gtk::Align::CENTER);
   set_valign(Gtk::Align::CENTER);

@@ -1,7 +1,7 @@
 #include "Help/HelpCellView.h"
 
-#include "Shell/CellFrame.h"
-#include "Shell/Widgets.h"
+#include "Ui/CellFrame.h"
+#include "Ui/Widgets.h"
 
 namespace kivari {
 

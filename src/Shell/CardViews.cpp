@@ -1,7 +1,7 @@
 #include "Shell/CardViews.h"
 
 #include "Shell/Cards.h"
-#include "Shell/Widgets.h"
+#include "Ui/Widgets.h"
 
 namespace kivari {
 

@@ -3,8 +3,6 @@
 #include "Core/StatusMessage.h"
 #include "Shell/KeyAction.h"
 
-#include <cmath>
-
 namespace kivari {
 
 namespace {
@@ -89,13 +87,6 @@ KeyAction keyAction(Key key, bool control, const WindowKeyState& state) {
   // A key aimed at Deny never grants.
   if (key == Key::enter && !control) return state.denyFocused ? KeyAction::deny : KeyAction::allow;
   return KeyAction::none;
-}
-
-double breathLevel(double secondsShown) {
-  if (secondsShown <= 0) return 0;
-  const double phase = std::fmod(secondsShown, 6.0);
-  const double t = phase < 3.0 ? phase / 3.0 : (6.0 - phase) / 3.0;
-  return t < 0.5 ? 2 * t * t : 1 - std::pow(-2 * t + 2, 2) / 2;  // ease in and out
 }
 
 }  // namespace kivari

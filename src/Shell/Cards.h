@@ -3,7 +3,7 @@
 #include "Core/Expression.h"
 #include "Core/ProductivityCategory.h"
 #include "Core/Url.h"
-#include "Shell/Palette.h"
+#include "Ui/Palette.h"
 
 #include <string>
 #include <vector>
@@ -43,9 +43,5 @@ struct CapabilityCardContent {
 
   static CapabilityCardContent of(const Expression& expression);
 };
-
-// How far the membrane's breath has swung: 0 at rest, 1 at full, easing in
-// and out over 3 s each way, for as long as the cell is shown.
-double breathLevel(double secondsShown);
 
 }  // namespace kivari

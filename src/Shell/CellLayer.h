@@ -3,7 +3,7 @@
 #include "Cells/DissolvingCell.h"
 #include "Core/AppState.h"
 #include "Core/Scheduler.h"
-#include "Shell/CellFrame.h"
+#include "Ui/CellFrame.h"
 
 #include <gtkmm.h>
 

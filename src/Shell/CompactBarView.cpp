@@ -2,7 +2,7 @@
 
 #include "Shell/CellLayer.h"
 
-#include "Shell/Widgets.h"
+#include "Ui/Widgets.h"
 
 namespace kivari {
 

@@ -2,7 +2,7 @@
 
 #include "Shell/CardViews.h"
 #include "Shell/CellLayer.h"
-#include "Shell/Widgets.h"
+#include "Ui/Widgets.h"
 
 #include <algorithm>
 

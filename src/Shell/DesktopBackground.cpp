@@ -1,6 +1,6 @@
 #include "Shell/DesktopBackground.h"
 
-#include "Shell/Palette.h"
+#include "Ui/Palette.h"
 
 namespace kivari {
 

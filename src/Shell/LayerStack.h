@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Shell/Widgets.h"
+#include "Ui/Widgets.h"
 
 #include <gtkmm.h>
 

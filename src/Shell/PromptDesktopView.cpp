@@ -1,7 +1,7 @@
 #include "Shell/PromptDesktopView.h"
 
-#include "Shell/ClockText.h"
 #include "Shell/LayerPlan.h"
+#include "Ui/ClockText.h"
 
 #include <algorithm>
 

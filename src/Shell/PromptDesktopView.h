@@ -2,7 +2,7 @@
 
 #include "Core/AppState.h"
 #include "Shell/PromptDesktopModel.h"
-#include "Shell/Widgets.h"
+#include "Ui/Widgets.h"
 
 #include <gtkmm.h>
 

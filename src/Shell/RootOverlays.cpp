@@ -1,7 +1,7 @@
 #include "Shell/RootOverlays.h"
 
 #include "Shell/GstDroneOutput.h"
-#include "Shell/Widgets.h"
+#include "Ui/Widgets.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 #include "Shell/SecurityAlertView.h"
 
-#include "Shell/Icons.h"
-#include "Shell/OverlayStyle.h"
-#include "Shell/Palette.h"
-#include "Shell/Widgets.h"
+#include "Ui/Icons.h"
+#include "Ui/OverlayStyle.h"
+#include "Ui/Palette.h"
+#include "Ui/Widgets.h"
 
 #include <chrono>
 #include <cmath>

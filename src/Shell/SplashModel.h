@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Core/UniformRandom.h"
 #include "Core/Scheduler.h"
-#include "Shell/Palette.h"
+#include "Core/UniformRandom.h"
+#include "Ui/Palette.h"
 
 #include <array>
 #include <functional>

@@ -1,7 +1,7 @@
 #include "Shell/SplashView.h"
 
-#include "Shell/OverlayStyle.h"
-#include "Shell/Widgets.h"
+#include "Ui/OverlayStyle.h"
+#include "Ui/Widgets.h"
 
 #include <cmath>
 #include <numbers>

@@ -1,6 +1,6 @@
 #include "Shell/StatusRibbonView.h"
 
-#include "Shell/Widgets.h"
+#include "Ui/Widgets.h"
 
 namespace kivari {
 

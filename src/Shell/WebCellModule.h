@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Shell/WebCellFactory.h"
+#include "Cells/WebCellFactory.h"
 
 #include <filesystem>
 #include <string>

@@ -1,8 +1,8 @@
 #include "Core/AppState.h"
 #include "Shell/CardViews.h"
-#include "Shell/CellFrame.h"
 #include "Shell/ContentView.h"
-#include "Shell/Style.h"
+#include "Ui/CellFrame.h"
+#include "Ui/Style.h"
 
 #include "AccessibleTree.h"
 #include "DesktopHarness.h"

@@ -2,7 +2,7 @@
 // renderer, and long names that never widen the cell past the window.
 #include "Cells/GameCellView.h"
 #include "Shell/CellLayer.h"
-#include "Shell/Style.h"
+#include "Ui/Style.h"
 
 #include "GuiSupport.h"
 #include "MainLoop.h"

@@ -1,7 +1,7 @@
 #include "Core/AppState.h"
 #include "Help/HelpCellView.h"
 #include "Shell/ContentView.h"
-#include "Shell/Style.h"
+#include "Ui/Style.h"
 
 #include "DesktopHarness.h"
 #include "MainLoop.h"

@@ -3,7 +3,7 @@
 #include "Shell/RootOverlays.h"
 #include "Shell/SecurityAlertView.h"
 #include "Shell/SplashView.h"
-#include "Shell/Widgets.h"
+#include "Ui/Widgets.h"
 
 #include "DesktopHarness.h"
 #include "GuiSupport.h"

@@ -6,7 +6,7 @@
 #include "Core/AppState.h"
 #include "Shell/CardViews.h"
 #include "Shell/ContentView.h"
-#include "Shell/Style.h"
+#include "Ui/Style.h"
 
 #include "DesktopHarness.h"
 #include "GuiSupport.h"

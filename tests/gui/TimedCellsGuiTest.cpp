@@ -5,7 +5,7 @@
 #include "Cells/WeatherCellView.h"
 #include "Core/AppState.h"
 #include "Shell/ContentView.h"
-#include "Shell/Style.h"
+#include "Ui/Style.h"
 
 #include "DesktopHarness.h"
 #include "MainLoop.h"

@@ -2,8 +2,8 @@
 // like any other cell, and nothing crashes.
 #include "Core/AppState.h"
 #include "Shell/CellLayer.h"
-#include "Shell/Style.h"
 #include "Shell/WebCellModule.h"
+#include "Ui/Style.h"
 
 #include "GuiSupport.h"
 

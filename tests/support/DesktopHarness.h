@@ -3,7 +3,7 @@
 #include "Core/AppState.h"
 #include "Shell/CardViews.h"
 #include "Shell/ContentView.h"
-#include "Shell/Style.h"
+#include "Ui/Style.h"
 
 #include "GuiSupport.h"
 #include "MainLoop.h"

@@ -1,4 +1,4 @@
-#include "Shell/ClockText.h"
+#include "Ui/ClockText.h"
 
 #include <unicode/datefmt.h>
 #include <unicode/dtptngen.h>

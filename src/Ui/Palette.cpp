@@ -1,4 +1,4 @@
-#include "Shell/Palette.h"
+#include "Ui/Palette.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "Shell/Widgets.h"
+#include "Ui/Widgets.h"
 
-#include "Shell/Icons.h"
+#include "Ui/Icons.h"
 
 #include <algorithm>
 

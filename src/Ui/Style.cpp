@@ -1,6 +1,6 @@
-#include "Shell/Style.h"
+#include "Ui/Style.h"
 
-#include "Shell/Palette.h"
+#include "Ui/Palette.h"
 
 #include <gtkmm.h>
 

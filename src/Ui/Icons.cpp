@@ -1,4 +1,4 @@
-#include "Shell/Icons.h"
+#include "Ui/Icons.h"
 
 #include <utility>
 

@@ -1,7 +1,7 @@
-#include "Shell/CellFrame.h"
+#include "Ui/CellFrame.h"
 
-#include "Shell/Cards.h"
-#include "Shell/Widgets.h"
+#include "Ui/MembraneBreath.h"
+#include "Ui/Widgets.h"
 
 #include <cmath>
 

@@ -1,7 +1,4 @@
-#include "Shell/OverlayStyle.h"
-
-#include "Help/CellCatalog.h"
-#include "Shell/Palette.h"
+#include "Ui/OverlayStyle.h"
 
 #include <string>
 
@@ -83,20 +80,6 @@ const char* kStyle = R"CSS(
 .catalog-way { font-size: 10px; padding: 2px 6px; border-radius: 999px; }
 )CSS";
 
-// Each section's own colour on its icon and way capsules.
-std::string sectionRules() {
-  std::string css;
-  const auto& sections = catalog::sections();
-  for (std::size_t i = 0; i < sections.size(); ++i) {
-    const Rgba& c = sections[i].color;
-    const std::string scope = ".catalog-section-" + std::to_string(i);
-    css += scope + " .catalog-section-icon { color: " + c.css() + "; }\n";
-    css += scope + " .catalog-way { color: " + c.withAlpha(0.7).css() + "; background-color: " +
-           c.withAlpha(0.08).css() + "; }\n";
-  }
-  return css;
-}
-
 }  // namespace
 
 void installOverlayStyle() {
@@ -105,7 +88,7 @@ void installOverlayStyle() {
   if (!display || display->gobj() == installedOn) return;
   installedOn = display->gobj();
   auto provider = Gtk::CssProvider::create();
-  provider->load_from_data(std::string(kStyle) + sectionRules());
+  provider->load_from_data(kStyle);
   Gtk::StyleContext::add_provider_for_display(display, provider, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
 }
 

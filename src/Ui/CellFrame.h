@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Core/Scheduler.h"
-#include "Shell/Palette.h"
+#include "Ui/Palette.h"
 
 #include <gtkmm.h>
 
