@@ -6,6 +6,9 @@ namespace kivari {
 
 namespace {
 
+// About 600 pixels of the ribbon's type: a pill fits the smallest window.
+constexpr int kLongestPillCharacters = 80;
+
 const char* typeClass(StatusMessage::MessageType type) {
   switch (type) {
     case StatusMessage::MessageType::system: return "system";
@@ -37,9 +40,12 @@ void StatusRibbonView::update(const std::vector<StatusMessage>& messages) {
   for (std::size_t i = shown_; i < messages.size(); ++i) {
     const auto& message = messages[i];
     // One label per line: the ribbon keeps every line of the run.
-    auto* pill = Gtk::make_managed<Gtk::Label>(message.text);
-    pill->set_use_markup(false);
+    // A line may carry a request of any length: cut off, it stays a pill
+    // that fits the window.
+    auto* pill = Gtk::make_managed<Gtk::Label>();
+    showUserLine(*pill, message.text);
     pill->set_single_line_mode(true);
+    pill->set_max_width_chars(kLongestPillCharacters);
     pill->add_css_class("ribbon-pill");
     pill->add_css_class(typeClass(message.type));
     row_.append(*pill);

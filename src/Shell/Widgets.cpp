@@ -1,5 +1,6 @@
 #include "Shell/Widgets.h"
 
+#include "Core/Text.h"
 #include "Shell/Icons.h"
 
 #include <algorithm>
@@ -184,6 +185,19 @@ void FrostedSurface::snapshot_vfunc(const Glib::RefPtr<Gtk::Snapshot>& snapshot)
   const GdkRGBA hairlines[4] = {hairline, hairline, hairline, hairline};
   gtk_snapshot_append_border(s, &shape, edge, hairlines);
   if (child_ != nullptr) snapshot_child(*child_, snapshot);
+}
+
+void showUserText(Gtk::Label& label, std::string_view text) {
+  label.set_use_markup(false);
+  label.set_wrap(true);
+  label.set_wrap_mode(Pango::WrapMode::WORD_CHAR);
+  label.set_text(text::displayPrefix(text, kLongestShownText));
+}
+
+void showUserLine(Gtk::Label& label, std::string_view text) {
+  label.set_use_markup(false);
+  label.set_ellipsize(Pango::EllipsizeMode::END);
+  label.set_text(text::displayPrefix(text, kLongestShownText));
 }
 
 void setAccessibleLabel(Gtk::Widget& widget, const char* label) {
