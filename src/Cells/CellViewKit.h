@@ -26,9 +26,9 @@ Gtk::Label* footer(const std::string& text);
 // over it while it is empty (GTK's text view has none of its own).
 class TextArea : public Gtk::Overlay {
  public:
-  // User-perceived characters the field itself holds: the longest request
-  // typed fits whole, and its layout still takes well under a second.
-  static constexpr std::size_t kLongestEditedText = 65536;
+  // User-perceived characters the field itself holds: its layout, redone
+  // on every change, stays well under a second even for one long word.
+  static constexpr std::size_t kLongestEditedText = 16384;
 
   TextArea(const char* accessibleName, const std::string& placeholder = {});
 

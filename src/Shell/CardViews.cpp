@@ -73,6 +73,7 @@ CapabilityPromptView::CapabilityPromptView(const Expression& expression,
       name->set_xalign(0);
       auto* why = label({}, "capability-why");
       showUserText(*why, capability.justification);
+      why->set_max_width_chars(40);
       why->set_xalign(0);
       texts->append(*name);
       texts->append(*why);
