@@ -87,7 +87,7 @@ class FrostedSurface : public Gtk::Widget {
 // Most user-perceived characters a label shows of a text from the user or
 // the model: laying out a longer unbroken text would hold up the window,
 // and the start is all that fits in a cell anyway.
-inline constexpr std::size_t kLongestShownText = 500;
+inline constexpr std::size_t kLongestShownText = 250;
 
 // Shows a text from the user or the model without letting it widen what
 // holds the label: wrapped by word and, within a word too long for a line,
