@@ -1,13 +1,14 @@
 #include "Shell/StatusRibbonView.h"
 
+#include "Core/Text.h"
 #include "Shell/Widgets.h"
 
 namespace kivari {
 
 namespace {
 
-// About 600 pixels of the ribbon's type: a pill fits the smallest window.
-constexpr int kLongestPillCharacters = 80;
+// About 840 pixels of the ribbon's type: a pill fits a small window.
+constexpr std::size_t kLongestPillCharacters = 120;
 
 const char* typeClass(StatusMessage::MessageType type) {
   switch (type) {
@@ -41,11 +42,11 @@ void StatusRibbonView::update(const std::vector<StatusMessage>& messages) {
     const auto& message = messages[i];
     // One label per line: the ribbon keeps every line of the run.
     // A line may carry a request of any length: cut off, it stays a pill
-    // that fits the window.
-    auto* pill = Gtk::make_managed<Gtk::Label>();
-    showUserLine(*pill, message.text);
+    // that fits the window. Pills keep their whole width as the ribbon
+    // scrolls, so the cut is by characters.
+    auto* pill = Gtk::make_managed<Gtk::Label>(text::displayPrefix(message.text, kLongestPillCharacters));
+    pill->set_use_markup(false);
     pill->set_single_line_mode(true);
-    pill->set_max_width_chars(kLongestPillCharacters);
     pill->add_css_class("ribbon-pill");
     pill->add_css_class(typeClass(message.type));
     row_.append(*pill);
