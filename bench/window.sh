@@ -15,11 +15,15 @@
 #                                                  timer, weather and music cells on the cairo renderer:
 #                                                  Allow to first frame, idle CPU with a running timer and
 #                                                  playing music, memory over open-and-dissolve cycles
+#   bench/window.sh long-text [build-dir] [chars] [model-chars]
+#                                                  help, card, composer, reminder, timer and weather given one
+#                                                  unbroken word (65,000 characters; a model answer's 1,048,000):
+#                                                  request to first frame and until the window answers input
 #   bench/window.sh launch [build-dir] [runs]      start-up of Kivari and of a bare gtkmm window, taken in
 #                                                  turns; the splash's frame cost and the drone's buffer
-#   bench/window.sh notice [build-dir]           CPU while the security notice shows (cairo renderer), over
+#   bench/window.sh notice [build-dir]             CPU while the security notice shows (cairo renderer), over
 #                                                  the idle desktop and over a notes cell, against both without it
-#   bench/window.sh drone [build-dir] [runs]     time from start until the drone's stream reaches a private
+#   bench/window.sh drone [build-dir] [runs]       time from start until the drone's stream reaches a private
 #                                                  PulseAudio daemon on a null sink (needs pulseaudio and pactl);
 #                                                  SCREEN=3840x2160 for a large screen
 #   bench/window.sh launch-cpu [build-dir] [s]     CPU during the splash, then at rest once the first
@@ -224,6 +228,10 @@ case "$what" in
   personal-cells)
     "$build/bench/kivari_personal_cells_bench" 2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
     ;;
+  long-text)
+    "$build/bench/kivari_long_text_bench" "${3:-65000}" "${4:-1048000}" \
+      2> >(grep -v -e "dbus" -e "a11y bus" -e "^$" >&2)
+    ;;
   timed-cells)
     for measure in "frames" "idle-timer ${4:-30}" "idle-music ${4:-30}" "memory ${3:-100}"; do
       # shellcheck disable=SC2086
@@ -234,5 +242,5 @@ case "$what" in
   start-vs-bare)
     source "$root/bench/start-vs-bare.sh"
     ;;
-  *) echo "usage: $0 startup|moments|cells|help|game|personal-cells|timed-cells|launch|notice|drone|launch-cpu|start-vs-bare [build-dir] [runs|seconds|cycles]" >&2; exit 2 ;;
+  *) echo "usage: $0 startup|moments|cells|help|game|personal-cells|long-text|timed-cells|launch|notice|drone|launch-cpu|start-vs-bare [build-dir] [runs|seconds|cycles]" >&2; exit 2 ;;
 esac

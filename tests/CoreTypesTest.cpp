@@ -1,6 +1,7 @@
 #include "Core/AppMode.h"
 #include "Core/ProductivityCategory.h"
 #include "Core/StatusMessage.h"
+#include "Core/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -68,10 +69,30 @@ TEST(StatusMessage, LinesAreToldApartByIdOnly) {
   EXPECT_EQ(a, copy);
 }
 
+TEST(Text, DisplayPrefixKeepsWholeCharactersUpToTheLimit) {
+  EXPECT_EQ(text::displayPrefix("abcdef", 6), "abcdef");
+  EXPECT_EQ(text::displayPrefix("abcdef", 5), "abcde\u2026");
+  EXPECT_EQ(text::displayPrefix("abc", 0), "\u2026");
+  EXPECT_EQ(text::displayPrefix("", 0), "");
+  // Counted in user-perceived characters, never cut inside one.
+  EXPECT_EQ(text::displayPrefix("\u00e9\u00e9\u00e9", 3), "\u00e9\u00e9\u00e9");
+  EXPECT_EQ(text::displayPrefix("\u00e9\u00e9\u00e9", 2), "\u00e9\u00e9\u2026");
+  EXPECT_EQ(text::displayPrefix("e\u0301e\u0301e\u0301", 2), "e\u0301e\u0301\u2026");
+  const std::string family = "\U0001F469\u200D\U0001F469\u200D\U0001F467";
+  EXPECT_EQ(text::displayPrefix("a" + family + "b", 2), "a" + family + "\u2026");
+  EXPECT_EQ(text::displayPrefix("\U0001F1EB\U0001F1F7\U0001F1E9\U0001F1EA", 1), "\U0001F1EB\U0001F1F7\u2026");
+  EXPECT_EQ(text::displayPrefix("a\r\nb", 2), "a\r\n\u2026");
+  EXPECT_EQ(text::displayPrefix("\xff\xff" "abc", 3), "\xff\xff" "a\u2026");
+  // Only the start of a text of any length is walked; the cut is a boundary.
+  std::string longText;
+  for (int i = 0; i < 500000; ++i) longText += "\u00e9";
+  EXPECT_EQ(text::prefixLength(longText, 500), 1000u);
+  EXPECT_EQ(text::prefixLength(longText, 500000), longText.size());
+}
+
 }  // namespace
 }  // namespace kivari
 
-#include "Core/Text.h"
 
 namespace kivari {
 namespace {

@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 #include "Ui/ClockText.h"
 #include "Ui/Icons.h"
+#include "Ui/ImageBudget.h"
 #include "Ui/Palette.h"
 
 #include <gtest/gtest.h>
@@ -220,6 +221,24 @@ TEST(RendererChoice, CairoOnlyWithoutRenderDeviceAndWithoutTheUsersChoice) {
   EXPECT_FALSE(hasRenderDevice(dri.path()));  // a display node alone renders nothing
   dri.write("renderD128", "");
   EXPECT_TRUE(hasRenderDevice(dri.path()));
+}
+
+TEST(ImageBudget, NoSideOverCairosLimitAndNoMoreThanTheBudget) {
+  const ImageSize widest[] = {{32767, 60}};
+  EXPECT_TRUE(imagesFit(widest, 1));
+  EXPECT_FALSE(imagesFit(widest, 2));  // pixels, not points
+  const ImageSize tooWide[] = {{32768, 60}};
+  EXPECT_FALSE(imagesFit(tooWide, 1));
+  const ImageSize tooTall[] = {{60, 48032}};
+  EXPECT_FALSE(imagesFit(tooTall, 1));
+  // 4096 x 4096 pixels of 4 bytes are the whole budget; one pixel more is not.
+  const ImageSize full[] = {{4096, 4096}};
+  EXPECT_TRUE(imagesFit(full, 1));
+  const ImageSize overFull[] = {{4096, 4096}, {1, 1}};
+  EXPECT_FALSE(imagesFit(overFull, 1));
+  const ImageSize broken[] = {{-1, 10}};
+  EXPECT_FALSE(imagesFit(broken, 1));
+  EXPECT_FALSE(imagesFit(widest, 0));
 }
 
 }  // namespace

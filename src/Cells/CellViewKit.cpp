@@ -1,6 +1,9 @@
 #include "Cells/CellViewKit.h"
 
+#include "Core/Text.h"
 #include "Ui/Widgets.h"
+
+#include <algorithm>
 
 namespace kivari::cellkit {
 
@@ -10,6 +13,24 @@ void addRule(Gtk::Widget& widget, const std::string& rule) {
   auto provider = Gtk::CssProvider::create();
   provider->load_from_data("* { " + rule + " }");
   widget.get_style_context()->add_provider(provider, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION + 1);
+}
+
+// Longest run of bytes with no blank between them.
+std::size_t longestUnbrokenRun(std::string_view text) {
+  std::size_t longest = 0, run = 0;
+  for (const char c : text) {
+    run = (c == ' ' || c == '\n' || c == '\t') ? 0 : run + 1;
+    longest = std::max(longest, run);
+  }
+  return longest;
+}
+
+// Breaking a line by word looks at all of a word for each line it fills,
+// which takes seconds for one unbroken word of some thousand characters;
+// text like that is broken anywhere instead, which is as fast as it gets.
+Gtk::WrapMode wrapModeFor(std::string_view text) {
+  constexpr std::size_t kLongestWordWrapped = 256;
+  return longestUnbrokenRun(text) > kLongestWordWrapped ? Gtk::WrapMode::CHAR : Gtk::WrapMode::WORD_CHAR;
 }
 
 }  // namespace
@@ -66,18 +87,37 @@ TextArea::TextArea(const char* accessibleName, const std::string& placeholder) {
   placeholder_.set_visible(!placeholder.empty());
   add_overlay(placeholder_);
 
+  more_.set_text("\u2026");
+  more_.add_css_class("text-area-placeholder");
+  more_.set_halign(Gtk::Align::END);
+  more_.set_valign(Gtk::Align::END);
+  more_.set_can_target(false);
+  more_.set_visible(false);
+  add_overlay(more_);
+
   view_.get_buffer()->signal_changed().connect([this] {
-    placeholder_.set_visible(!placeholder_.get_text().empty() && view_.get_buffer()->size() == 0);
+    auto buffer = view_.get_buffer();
+    placeholder_.set_visible(!placeholder_.get_text().empty() && buffer->size() == 0);
+    const auto mode = wrapModeFor(buffer->get_text(buffer->begin(), buffer->end(), true).raw());
+    if (view_.get_wrap_mode() != mode) view_.set_wrap_mode(mode);
     changed_.emit();
   });
 }
 
 std::string TextArea::text() const {
   auto buffer = view_.get_buffer();
-  return buffer->get_text(buffer->begin(), buffer->end(), true).raw();
+  return buffer->get_text(buffer->begin(), buffer->end(), true).raw() + tail_;
 }
 
-void TextArea::setText(const std::string& text) { view_.get_buffer()->set_text(text); }
+void TextArea::setText(const std::string& text) {
+  const std::size_t cut = text::prefixLength(text, kLongestEditedText);
+  tail_ = text.substr(cut);
+  more_.set_visible(!tail_.empty());
+  const std::string_view head = std::string_view(text).substr(0, cut);
+  // Chosen before the text goes in, so it is laid out once.
+  view_.set_wrap_mode(wrapModeFor(head));
+  view_.get_buffer()->set_text(head.data(), head.data() + head.size());
+}
 
 void TextArea::setInset(int pixels) {
   view_.set_left_margin(pixels);

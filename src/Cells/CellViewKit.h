@@ -26,10 +26,15 @@ Gtk::Label* footer(const std::string& text);
 // over it while it is empty (GTK's text view has none of its own).
 class TextArea : public Gtk::Overlay {
  public:
+  // User-perceived characters the field itself holds: its layout, redone
+  // on every change, stays well under a second even for one long word.
+  static constexpr std::size_t kLongestEditedText = 16384;
+
   TextArea(const char* accessibleName, const std::string& placeholder = {});
 
   Gtk::TextView& view() { return view_; }
   Gtk::ScrolledWindow& scroller() { return scroller_; }
+  // The whole text, also what is kept past the longest part it edits.
   std::string text() const;
   void setText(const std::string& text);
   // Space between the edge and the text, the hint's included.
@@ -40,6 +45,10 @@ class TextArea : public Gtk::Overlay {
   Gtk::ScrolledWindow scroller_;
   Gtk::TextView view_;
   Gtk::Label placeholder_;
+  // Past `kLongestEditedText`, a text is edited at its start; the rest is
+  // kept whole here, shown as "…", and goes with the text.
+  std::string tail_;
+  Gtk::Label more_;
   sigc::signal<void()> changed_;
 };
 

@@ -40,15 +40,7 @@ std::string dnaBackbone(const std::string& gameName) {
   return gameName + " API";
 }
 
-std::string shownText(std::string_view text, std::size_t limit) {
-  std::size_t characters = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    // A character starts at every byte that is not a UTF-8 continuation byte.
-    if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
-    if (characters++ == limit) return std::string(text.substr(0, i)) + "\u2026";
-  }
-  return std::string(text);
-}
+std::string shownText(std::string_view text, std::size_t limit) { return text::displayPrefix(text, limit); }
 
 const std::string& matchThreeHTML() {
   static const std::string page = [] {

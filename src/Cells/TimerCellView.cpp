@@ -14,6 +14,9 @@ namespace {
 constexpr double kLineWidth = 6;
 constexpr double kRadius = (TimerRing::kSize - kLineWidth) / 2;
 constexpr std::chrono::duration<double> kGlide{1.0};
+// Widest the time may be drawn and still sit inside the ring's stroke with
+// room to spare.
+constexpr double kTimeRoom = 150;
 
 void setSource(const Cairo::RefPtr<Cairo::Context>& cr, const Rgba& c) {
   cr->set_source_rgba(c.r, c.g, c.b, c.a);
@@ -109,6 +112,8 @@ TimerCellView::TimerCellView(std::int64_t totalSeconds, const std::string& label
   middle->set_halign(Gtk::Align::CENTER);
   middle->set_valign(Gtk::Align::CENTER);
   time_.add_css_class("timer-time");
+  // Its type is known once it is styled on screen.
+  time_.signal_map().connect([this] { fitTime(time_.get_text()); });
   done_.add_css_class("timer-done");
   middle->append(time_);
   middle->append(done_);
@@ -139,9 +144,27 @@ TimerCellView::~TimerCellView() { alert_->stop(); }
 
 void TimerCellView::cellDissolving() { alert_->stop(); }
 
+void TimerCellView::fitTime(const std::string& text) {
+  int width = 0, height = 0;
+  Pango::AttrList none;
+  time_.set_attributes(none);
+  auto layout = time_.create_pango_layout(text);
+  layout->get_pixel_size(width, height);
+  Pango::AttrList shrink;
+  if (width > kTimeRoom) {
+    auto scale = Pango::Attribute::create_attr_scale(kTimeRoom / width);
+    shrink.insert(scale);
+  }
+  time_.set_attributes(shrink);
+}
+
 void TimerCellView::refresh() {
   const std::string text = countdown_.timeString();
-  if (time_.get_text().raw() != text) time_.set_text(text);
+  if (time_.get_text().raw() != text) {
+    // A new number of digits may need smaller type to stay inside the ring.
+    if (time_.get_text().size() != text.size()) fitTime(text);
+    time_.set_text(text);
+  }
   done_.set_visible(countdown_.isDone());
   const char* title = countdown_.isRunning() ? "Pause" : "Resume";
   if (pause_.get_label() != title) pause_.set_label(title);

@@ -61,6 +61,8 @@ class TimerCellView : public Gtk::Box, public DissolvingCell {
 
  private:
   void refresh();
+  // Sizes the time's type so that `text` fits inside the ring.
+  void fitTime(const std::string& text);
 
   std::unique_ptr<AlertSound> alert_;
   TimerCountdown countdown_;

@@ -2,6 +2,7 @@
 
 #include "Cells/CellViewKit.h"
 #include "Ui/CellFrame.h"
+#include "Ui/Widgets.h"
 
 namespace kivari {
 
@@ -32,7 +33,10 @@ WeatherCellView::WeatherCellView(const std::string& location, std::function<void
   condition_.add_css_class("weather-condition");
   middle->append(temperature_);
   middle->append(condition_);
-  middle->append(*cellkit::label(report_.locationText(), "weather-location"));
+  auto* place = cellkit::label({}, "weather-location");
+  showUserText(*place, report_.locationText());
+  place->set_justify(Gtk::Justification::CENTER);
+  middle->append(*place);
   readings_.append(*middle);
   auto* stats = Gtk::make_managed<Gtk::Box>(Gtk::Orientation::HORIZONTAL, 32);
   stats->set_halign(Gtk::Align::CENTER);

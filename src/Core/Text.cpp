@@ -1,9 +1,14 @@
 #include "Core/Text.h"
 
+#include <unicode/brkiter.h>
 #include <unicode/locid.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
+#include <unicode/utext.h>
 #include <unicode/utf8.h>
+
+#include <algorithm>
+#include <memory>
 
 
 namespace kivari::text {
@@ -114,6 +119,40 @@ std::size_t characterCount(std::string_view text) {
     (void)c;
   }
   return count;
+}
+
+std::size_t prefixLength(std::string_view text, std::size_t maxCharacters) {
+  // Every character takes at least one byte: a short text needs no count.
+  if (text.size() <= maxCharacters) return text.size();
+  UErrorCode status = U_ZERO_ERROR;
+  // Read in place, so only the start of a text of any length is walked.
+  UText* source = utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status);
+  std::unique_ptr<icu::BreakIterator> clusters(
+      icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+  std::size_t cut = text.size();
+  if (U_SUCCESS(status) && clusters) {
+    clusters->setText(source, status);
+    int32_t end = clusters->first();
+    for (std::size_t n = 0; n < maxCharacters && end != icu::BreakIterator::DONE; ++n) end = clusters->next();
+    if (U_SUCCESS(status) && end != icu::BreakIterator::DONE) cut = static_cast<std::size_t>(end);
+  } else {
+    // No break rules at hand: cut between code points instead.
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    const auto length = static_cast<int32_t>(text.size());
+    int32_t i = 0;
+    for (std::size_t n = 0; n < maxCharacters && i < length; ++n) U8_FWD_1(bytes, i, length);
+    cut = static_cast<std::size_t>(i);
+  }
+  utext_close(source);
+  return std::min(cut, text.size());
+}
+
+std::string displayPrefix(std::string_view text, std::size_t maxCharacters) {
+  const std::size_t cut = prefixLength(text, maxCharacters);
+  if (cut >= text.size()) return std::string(text);
+  std::string shown(text.substr(0, cut));
+  shown += "\u2026";
+  return shown;
 }
 
 }  // namespace kivari::text

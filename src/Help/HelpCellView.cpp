@@ -47,7 +47,8 @@ HelpCellView::HelpCellView(HelpResponse response, Scheduler& cellScheduler, std:
   append(*scroll);
 
   // The question, pushed to the trailing edge however short it is.
-  auto* bubble = makeLabel(response_.question, "help-bubble");
+  auto* bubble = makeLabel({}, "help-bubble");
+  showUserText(*bubble, response_.question);
   bubble->set_halign(Gtk::Align::END);
   bubble->set_hexpand(true);
   bubble->set_margin_top(16);

@@ -35,9 +35,12 @@ CapabilityPromptView::CapabilityPromptView(const Expression& expression,
   shield->add_css_class("card-shield");
   tint(*shield, card.shieldColor);
   header->append(*shield);
-  header->append(*label(card.title, "card-title"));
-  auto* description = label(card.description, "card-description");
-  description->set_wrap(true);
+  auto* title = label({}, "card-title");
+  showUserText(*title, card.title);
+  title->set_justify(Gtk::Justification::CENTER);
+  header->append(*title);
+  auto* description = label({}, "card-description");
+  showUserText(*description, card.description);
   description->set_justify(Gtk::Justification::CENTER);
   description->set_max_width_chars(40);
   header->append(*description);
@@ -68,9 +71,10 @@ CapabilityPromptView::CapabilityPromptView(const Expression& expression,
       auto* texts = Gtk::make_managed<Gtk::Box>(Gtk::Orientation::VERTICAL, 2);
       auto* name = label(capability.name, "capability-name");
       name->set_xalign(0);
-      auto* why = label(capability.justification, "capability-why");
+      auto* why = label({}, "capability-why");
+      showUserText(*why, capability.justification);
+      why->set_max_width_chars(40);
       why->set_xalign(0);
-      why->set_wrap(true);
       texts->append(*name);
       texts->append(*why);
       row->append(*texts);

@@ -1,10 +1,14 @@
 #include "Shell/StatusRibbonView.h"
 
+#include "Core/Text.h"
 #include "Ui/Widgets.h"
 
 namespace kivari {
 
 namespace {
+
+// About 840 pixels of the ribbon's type: a pill fits a small window.
+constexpr std::size_t kLongestPillCharacters = 120;
 
 const char* typeClass(StatusMessage::MessageType type) {
   switch (type) {
@@ -37,7 +41,10 @@ void StatusRibbonView::update(const std::vector<StatusMessage>& messages) {
   for (std::size_t i = shown_; i < messages.size(); ++i) {
     const auto& message = messages[i];
     // One label per line: the ribbon keeps every line of the run.
-    auto* pill = Gtk::make_managed<Gtk::Label>(message.text);
+    // A line may carry a request of any length: cut off, it stays a pill
+    // that fits the window. Pills keep their whole width as the ribbon
+    // scrolls, so the cut is by characters.
+    auto* pill = Gtk::make_managed<Gtk::Label>(text::displayPrefix(message.text, kLongestPillCharacters));
     pill->set_use_markup(false);
     pill->set_single_line_mode(true);
     pill->add_css_class("ribbon-pill");

@@ -1,9 +1,11 @@
 #include "Ui/CellFrame.h"
 
+#include "Ui/ImageBudget.h"
 #include "Ui/MembraneBreath.h"
 #include "Ui/Widgets.h"
 
 #include <cmath>
+#include <exception>
 
 namespace kivari {
 
@@ -30,15 +32,17 @@ CellHeader::CellHeader(const std::string& icon, const Rgba& iconColor, const std
   provider->load_from_data("image { color: " + iconColor.css() + "; }");
   symbol->get_style_context()->add_provider(provider, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
   append(*symbol);
-  auto* titleLabel = Gtk::make_managed<Gtk::Label>(title);
+  // The title row is one line; a timer's label or a game's name may be
+  // any length and is cut off where it ends.
+  auto* titleLabel = Gtk::make_managed<Gtk::Label>();
+  showUserLine(*titleLabel, title);
   titleLabel->add_css_class("cell-title");
-  titleLabel->set_ellipsize(Pango::EllipsizeMode::END);
   titleLabel->set_xalign(0);
   titleLabel->set_hexpand(true);
   append(*titleLabel);
-  auto* tag = Gtk::make_managed<Gtk::Label>(detail);
+  auto* tag = Gtk::make_managed<Gtk::Label>();
+  showUserLine(*tag, detail);
   tag->add_css_class("cell-tag");
-  tag->set_ellipsize(Pango::EllipsizeMode::END);
   append(*tag);
   close_.set_child(*makeSymbol("xmark.circle.fill"));
   close_.add_css_class("cell-close");
@@ -143,8 +147,12 @@ Cairo::RefPtr<Cairo::ImageSurface> toSurface(GdkTexture* texture, int scale) {
 
 void CellMembrane::buildChrome(int width, int height) {
   const int scale = get_scale_factor();
-  if (width == chromeWidth_ && height == chromeHeight_ && scale == chromeScale_ && !strips_.empty()) return;
+  if (width == chromeWidth_ && height == chromeHeight_ && scale == chromeScale_ &&
+      (!strips_.empty() || chromeRefused_)) {
+    return;
+  }
   strips_.clear();
+  chromeRefused_ = false;
   pendingStrip_ = -1;
   chromeWidth_ = width;
   chromeHeight_ = height;
@@ -183,6 +191,14 @@ void CellMembrane::buildChrome(int width, int height) {
     rects.push_back(GRAPHENE_RECT_INIT(x0, in, in - x0, h - 2 * in));
     rects.push_back(GRAPHENE_RECT_INIT(w - in, in, x1 - (w - in), h - 2 * in));
   }
+  // A cell too large for its strips to be made goes without its edge and glow.
+  std::vector<ImageSize> images;
+  for (const graphene_rect_t& rect : rects) images.insert(images.end(), 3, ImageSize{rect.size.width, rect.size.height});
+  if (!imagesFit(images, scale)) {
+    for (GskRenderNode* phase : phases) gsk_render_node_unref(phase);
+    chromeRefused_ = true;
+    return;
+  }
   for (const graphene_rect_t& rect : rects) {
     Strip strip{rect, {}, {}, {}, nullptr, -1};
     Cairo::RefPtr<Cairo::ImageSurface>* targets[3] = {&strip.base, &strip.rest, &strip.full};
@@ -196,7 +212,15 @@ void CellMembrane::buildChrome(int width, int height) {
       const graphene_rect_t viewport =
           GRAPHENE_RECT_INIT(0, 0, rect.size.width * scale, rect.size.height * scale);
       GdkTexture* texture = gsk_renderer_render_texture(renderer, placed, &viewport);
-      *targets[phase] = toSurface(texture, scale);
+      try {
+        *targets[phase] = toSurface(texture, scale);
+      } catch (...) {
+        g_object_unref(texture);
+        gsk_render_node_unref(placed);
+        for (GskRenderNode* p : phases) gsk_render_node_unref(p);
+        chromeRefused_ = true;
+        throw;
+      }
       g_object_unref(texture);
       gsk_render_node_unref(placed);
     }
@@ -241,7 +265,14 @@ void CellMembrane::snapshot_vfunc(const Glib::RefPtr<Gtk::Snapshot>& snapshot) {
   const graphene_rect_t bounds =
       GRAPHENE_RECT_INIT(0, 0, static_cast<float>(width), static_cast<float>(height));
   gsk_rounded_rect_init_from_rect(&outline, &bounds, kCornerRadius);
-  buildChrome(width, height);
+  try {
+    buildChrome(width, height);
+  } catch (const std::exception& error) {
+    // Nothing may leave a draw: the cell is shown without its edge and glow.
+    g_warning("cell frame not drawn at %d x %d: %s", width, height, error.what());
+    strips_.clear();
+    chromeRefused_ = true;
+  }
 
   // Translucent body, and the content clipped to the rounded outline.
   gtk_snapshot_push_rounded_clip(s, &outline);

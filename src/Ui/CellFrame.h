@@ -76,6 +76,8 @@ class CellMembrane : public Gtk::Widget {
   double level_ = 0;
   std::vector<Strip> strips_;
   int chromeWidth_ = 0, chromeHeight_ = 0, chromeScale_ = 0;
+  // The chrome of this size cannot be made; the cell goes without it.
+  bool chromeRefused_ = false;
   std::size_t nextStrip_ = 0;
   int pendingStrip_ = -1;
   std::chrono::steady_clock::time_point shownAt_;

@@ -1,5 +1,6 @@
 #include "Ui/Widgets.h"
 
+#include "Core/Text.h"
 #include "Ui/Icons.h"
 
 #include <algorithm>
@@ -200,6 +201,34 @@ void FrostedSurface::snapshot_vfunc(const Glib::RefPtr<Gtk::Snapshot>& snapshot)
   const GdkRGBA hairlines[4] = {hairline, hairline, hairline, hairline};
   gtk_snapshot_append_border(s, &shape, edge, hairlines);
   if (child_ != nullptr) snapshot_child(*child_, snapshot);
+}
+
+namespace {
+
+constexpr int kLeastWrappedCharacters = 12;
+constexpr int kLongestWrappedLine = 60;
+
+}  // namespace
+
+void showUserText(Gtk::Label& label, std::string_view text) {
+  label.set_use_markup(false);
+  label.set_wrap(true);
+  label.set_wrap_mode(Pango::WrapMode::WORD_CHAR);
+  // GTK finds a wrapping label's least width by laying it out a character
+  // a line unless told a width in characters; for one long word that costs
+  // a layout of hundreds of lines on every measure.
+  label.set_width_chars(kLeastWrappedCharacters);
+  // Its natural width as one line would be thousands of pixels; a line
+  // of readable length is what it asks for, and it still fills the room
+  // it is given.
+  if (label.get_max_width_chars() < 0) label.set_max_width_chars(kLongestWrappedLine);
+  label.set_text(text::displayPrefix(text, kLongestShownText));
+}
+
+void showUserLine(Gtk::Label& label, std::string_view text) {
+  label.set_use_markup(false);
+  label.set_ellipsize(Pango::EllipsizeMode::END);
+  label.set_text(text::displayPrefix(text, kLongestShownText));
 }
 
 void setAccessibleLabel(Gtk::Widget& widget, const char* label) {

@@ -2,6 +2,7 @@
 
 #include <gtkmm.h>
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -88,6 +89,18 @@ class FrostedSurface : public Gtk::Widget {
   std::vector<std::pair<Gtk::Widget*, Glib::RefPtr<Gtk::WidgetPaintable>>> backdrop_;
   std::vector<sigc::connection> connections_;
 };
+
+// Most user-perceived characters a label shows of a text from the user or
+// the model: laying out a longer unbroken text would hold up the window,
+// and the start is all that fits in a cell anyway.
+inline constexpr std::size_t kLongestShownText = 250;
+
+// Shows a text from the user or the model without letting it widen what
+// holds the label: wrapped by word and, within a word too long for a line,
+// anywhere; only its start and "…" when it is very long.
+void showUserText(Gtk::Label& label, std::string_view text);
+// The same for a label that is one line: cut off with "…" where it ends.
+void showUserLine(Gtk::Label& label, std::string_view text);
 
 // The name a screen reader gives a widget.
 void setAccessibleLabel(Gtk::Widget& widget, const char* label);

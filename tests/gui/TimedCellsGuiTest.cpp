@@ -4,6 +4,7 @@
 #include "Cells/TimerCellView.h"
 #include "Cells/WeatherCellView.h"
 #include "Core/AppState.h"
+#include "Shell/CardViews.h"
 #include "Shell/ContentView.h"
 #include "Ui/Style.h"
 
@@ -124,6 +125,36 @@ TEST_F(TimedCellsGuiTest, MusicPlaysItsTrackAndNamesEveryButton) {
             nullptr);
   EXPECT_TRUE(pumpUntil([&] { return shows(*music, "0:01"); }, 3000));
   dissolve();
+}
+
+// A place of 6,000 characters, as words and as one unbroken string, allowed
+// with Return: the readings come, the program goes on, and neither the cell
+// nor the bar's Dissolve button reaches past the window.
+TEST_F(TimedCellsGuiTest, WeatherForAVeryLongPlaceStaysInsideTheWindow) {
+  std::string words;
+  while (words.size() < 6000) words += "far away ";
+  words.resize(6000);
+  for (const std::string& place : {words, std::string(6000, 'x')}) {
+    const int windowWidth = window->get_width();
+    state->setIntentText("weather in " + place);
+    state->submit();
+    ASSERT_TRUE(pumpUntil([&] {
+      auto* card = findIn<CapabilityPromptView>(content->cardLayer());
+      return card != nullptr && card->allowButton().has_focus();
+    }, 3000));
+    testing::xdotool({"key", "Return"});
+    WeatherCellView* weather = nullptr;
+    ASSERT_TRUE(pumpUntil([&] { return (weather = findIn<WeatherCellView>(content->cellLayer())) != nullptr; }, 3000));
+    ASSERT_TRUE(pumpUntil([&] { return !shows(*weather, "Querying weather DNA\u2026"); }, 4000));
+    pump(500);  // frames after the readings: the frame's glow is drawn for the new size
+    EXPECT_EQ(window->get_width(), windowWidth);
+    EXPECT_LE(content->cellLayer()->get_width(), windowWidth);
+    graphene_rect_t bounds;
+    ASSERT_TRUE(gtk_widget_compute_bounds(GTK_WIDGET(content->compactBar().dissolveButton().gobj()),
+                                          GTK_WIDGET(window->gobj()), &bounds));
+    EXPECT_LE(bounds.origin.x + bounds.size.width, static_cast<float>(windowWidth));
+    dissolve();
+  }
 }
 
 }  // namespace
