@@ -51,6 +51,14 @@ inline void report(const char* what, std::vector<double> values) {
 
 // Milliseconds from `change` until the window has painted a frame after it;
 // -1 when no frame came within two seconds.
+// Shows a desktop window of the given size holding `content`.
+inline void presentDesktop(Gtk::Window& window, Gtk::Widget& content, int width, int height) {
+  window.set_default_size(width, height);
+  window.add_css_class("kivari");
+  window.set_child(content);
+  window.present();
+}
+
 inline double untilPainted(Gtk::Window& window, const std::function<void()>& change) {
   bool painted = false;
   GdkFrameClock* clock = gtk_widget_get_frame_clock(GTK_WIDGET(window.gobj()));

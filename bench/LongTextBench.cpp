@@ -153,11 +153,8 @@ int main(int argc, char** argv) {
     app->hold();
     kivari::installStyle();
     Desk desk;
-    desk.window.set_default_size(1024, 768);
-    desk.window.add_css_class("kivari");
     desk.content = std::make_unique<kivari::ContentView>(desk.window, desk.state, desk.scheduler);
-    desk.window.set_child(*desk.content);
-    desk.window.present();
+    presentDesktop(desk.window, *desk.content, 1024, 768);
     pumpUntil([&] { return desk.window.get_mapped(); }, 5000);
     pumpUntil([] { return false; }, 300);
     run(desk, n, modelN);

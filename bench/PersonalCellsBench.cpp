@@ -126,11 +126,8 @@ int main() {
     app->hold();
     kivari::installStyle();
     Desk desk;
-    desk.window.set_default_size(1600, 1000);
-    desk.window.add_css_class("kivari");
     desk.content = std::make_unique<kivari::ContentView>(desk.window, desk.state, desk.scheduler);
-    desk.window.set_child(*desk.content);
-    desk.window.present();
+    presentDesktop(desk.window, *desk.content, 1600, 1000);
     desk.bare.add_css_class("kivari");
     desk.bare.set_default_size(1200, 800);
     desk.bare.set_child(desk.holder);

@@ -15,12 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::set<std::string> names(const fs::path& folder) {
-  std::set<std::string> out;
-  for (const auto& entry : fs::directory_iterator(folder)) out.insert(entry.path().filename().string());
-  return out;
-}
-
 void age(const fs::path& path) {
   const timespec old[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - 60, 0}};
   utimensat(AT_FDCWD, path.c_str(), old, AT_SYMLINK_NOFOLLOW);
@@ -65,7 +59,7 @@ TEST(RunFolder, SweepsOnlyEndedRunsAndGoesWithItsRun) {
   age(live->path());
 
   EXPECT_EQ(removeEndedRunFolders(parent.path()), 1u);
-  EXPECT_EQ(names(parent.path()),
+  EXPECT_EQ(parent.names(),
             (std::set<std::string>{live->path().filename().string(), "kivari-run-Fresh1", "kivari-run-Short",
                                    "kivari-run-file12", "kivari-run-Link12", "elsewhere"}));
   EXPECT_TRUE(fs::exists(parent.path() / "elsewhere/kivari-run-Inside/x"));

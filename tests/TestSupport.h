@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <set>
 #include <string>
 
 namespace kivari::testing {
@@ -26,6 +27,14 @@ class TempFolder {
   TempFolder& operator=(const TempFolder&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
+  // The names in `relative`, a folder inside this one.
+  std::set<std::string> names(const std::filesystem::path& relative = {}) const {
+    std::set<std::string> out;
+    for (const auto& entry : std::filesystem::directory_iterator(path_ / relative)) {
+      out.insert(entry.path().filename().string());
+    }
+    return out;
+  }
 
   void write(const std::filesystem::path& relative, const std::string& contents) const {
     const auto full = path_ / relative;

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
+#include <functional>
 #include <string_view>
 #include <system_error>
 
@@ -108,39 +109,49 @@ fs::path RunFolder::runtimeFolder() const {
 
 fs::path thisRunFolder() { return currentRun(); }
 
-std::size_t removeEndedRunFolders(const fs::path& parent, std::chrono::seconds settle) {
-  std::size_t removed = 0;
+namespace {
+
+// Calls `visit` with each run folder under `parent` and a descriptor of it,
+// closed afterwards, until `visit` says to stop. False when `parent` could
+// not be read through.
+bool forEachRunFolder(const fs::path& parent, const std::function<bool(const fs::path&, int fd)>& visit) {
   std::error_code ec;
   fs::directory_iterator it(parent, ec);
   for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
     if (!isRunFolderName(it->path().filename().string())) continue;
     const int fd = openRunFolder(it->path());
     if (fd < 0) continue;
+    const bool goOn = visit(it->path(), fd);
+    close(fd);
+    if (!goOn) return true;
+  }
+  return !ec;
+}
+
+}  // namespace
+
+std::size_t removeEndedRunFolders(const fs::path& parent, std::chrono::seconds settle) {
+  std::size_t removed = 0;
+  forEachRunFolder(parent, [&](const fs::path& folder, int fd) {
     // A live run holds its folder's lock until it has removed the folder.
     if (isOursAndSettled(fd, settle) && flock(fd, LOCK_EX | LOCK_NB) == 0) {
       std::error_code removeError;
-      fs::remove_all(it->path(), removeError);
+      fs::remove_all(folder, removeError);
       if (!removeError) ++removed;
     }
-    close(fd);
-  }
+    return true;
+  });
   return removed;
 }
 
 bool anotherRunUnder(const fs::path& parent, const fs::path& own) {
-  std::error_code ec;
-  fs::directory_iterator it(parent, ec);
-  for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
-    if (!isRunFolderName(it->path().filename().string())) continue;
-    const int fd = openRunFolder(it->path());
-    if (fd < 0) continue;
-    const bool live = !sameFolder(own, fd) &&
-                      (!isOursAndSettled(fd, kSettle) || flock(fd, LOCK_SH | LOCK_NB) != 0);
-    close(fd);
-    if (live) return true;
-  }
+  bool live = false;
+  const bool readThrough = forEachRunFolder(parent, [&](const fs::path&, int fd) {
+    live = !sameFolder(own, fd) && (!isOursAndSettled(fd, kSettle) || flock(fd, LOCK_SH | LOCK_NB) != 0);
+    return !live;
+  });
   // A folder that cannot be read may hold anything.
-  return static_cast<bool>(ec);
+  return live || !readThrough;
 }
 
 void setForThisRun(const char* name, const std::string& value) {

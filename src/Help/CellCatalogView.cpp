@@ -50,25 +50,14 @@ std::string sectionRules() {
   return css;
 }
 
-
-// Each section's colours, set once per display beside the overlays' style.
-void installSectionStyle() {
-  static GdkDisplay* installedOn = nullptr;
-  auto display = Gdk::Display::get_default();
-  if (!display || display->gobj() == installedOn) return;
-  installedOn = display->gobj();
-  auto provider = Gtk::CssProvider::create();
-  provider->load_from_data(sectionRules());
-  Gtk::StyleContext::add_provider_for_display(display, provider, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-}
-
 }  // namespace
 
 CellCatalogView::CellCatalogView(std::function<void(const std::string&)> onSelectPrompt,
                                  std::function<void()> onDismiss)
     : onSelectPrompt_(std::move(onSelectPrompt)), onDismiss_(std::move(onDismiss)) {
   installOverlayStyle();
-  installSectionStyle();
+  static GdkDisplay* sectionsInstalledOn = nullptr;
+  installOncePerDisplay(sectionsInstalledOn, sectionRules);
   readAsGroup(*this);
   set_halign(Gtk::Align::CENTER);
   set_valign(Gtk::Align::CENTER);

@@ -82,14 +82,18 @@ const char* kStyle = R"CSS(
 
 }  // namespace
 
-void installOverlayStyle() {
-  static GdkDisplay* installedOn = nullptr;
+void installOncePerDisplay(GdkDisplay*& installedOn, const std::function<std::string()>& makeCss) {
   auto display = Gdk::Display::get_default();
   if (!display || display->gobj() == installedOn) return;
   installedOn = display->gobj();
   auto provider = Gtk::CssProvider::create();
-  provider->load_from_data(kStyle);
+  provider->load_from_data(makeCss());
   Gtk::StyleContext::add_provider_for_display(display, provider, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+}
+
+void installOverlayStyle() {
+  static GdkDisplay* installedOn = nullptr;
+  installOncePerDisplay(installedOn, [] { return std::string(kStyle); });
 }
 
 }  // namespace kivari

@@ -14,12 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::set<std::string> entriesOf(const fs::path& folder) {
-  std::set<std::string> out;
-  for (const auto& entry : fs::directory_iterator(folder)) out.insert(entry.path().filename().string());
-  return out;
-}
-
 // This process is 100, running like 1000, another one; 502 is the one live sandbox.
 TEST(SandboxLeftovers, RemovesFoldersWhoseSandboxHasEndedUnlessAnotherRunningProcessOwnsThem) {
   testing::TempFolder runtime;
@@ -37,7 +31,7 @@ TEST(SandboxLeftovers, RemovesFoldersWhoseSandboxHasEndedUnlessAnotherRunningPro
 
   const auto left =
       removeEndedSandboxFolders(runtime.path(), 100, [](int pid) { return pid == 100 || pid == 502 || pid == 1000; });
-  EXPECT_EQ(entriesOf(runtime.path() / ".flatpak"), (std::set<std::string>{"webkit-100-3", "webkit-1000-4", "webkit-100-5", "webkit-100-6",
+  EXPECT_EQ(runtime.names(".flatpak"), (std::set<std::string>{"webkit-100-3", "webkit-1000-4", "webkit-100-5", "webkit-100-6",
                                           "webkit-100-x", "webkit-100-7"}));
   EXPECT_EQ(left, 4u);  // 3, 5, 6 and 7
 }
@@ -60,7 +54,7 @@ TEST(SandboxLeftovers, EmptyWebKitFoldersGoWhenNoOtherRunMayUseThem) {
   EXPECT_TRUE(fs::exists(runtime.path() / "webkitgtk/bus-proxy-ABC123"));
   fs::remove(runtime.path() / "webkitgtk/bus-proxy-ABC123");
   EXPECT_EQ(removeEmptyWebKitFolders(runtime.path(), own->path()), 1u);
-  EXPECT_EQ(entriesOf(runtime.path()), std::set<std::string>{own->path().filename().string()});
+  EXPECT_EQ(runtime.names(), std::set<std::string>{own->path().filename().string()});
 }
 
 TEST(SandboxLeftovers, AZombieIsNoLongerRunning) {
