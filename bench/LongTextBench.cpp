@@ -109,26 +109,33 @@ void run(Desk& desk, std::size_t n, std::size_t modelN) {
   // A message to a one-word recipient: its card, then the composer. A
   // short one for comparison: the card's frosted glass has its own cost.
   for (const std::string& recipient : {std::string("mom"), word(std::min<std::size_t>(n, 16000), 'a')}) {
-  print("message card, one-word recipient", recipient.size(), measure(desk, [&] {
-    desk.state.setIntentText("text " + recipient + " hello");
-    desk.state.submit();
-  }, [&] { return desk.state.mode().as<kivari::AppMode::CapabilityPrompt>() != nullptr; }));
-  desk.state.deny();
-  desk.scheduler.advance(std::chrono::milliseconds(600));
-  pumpUntil([] { return false; }, 300);
-  desk.state.setIntentText("");
+    print("message card, one-word recipient", recipient.size(), measure(desk, [&] {
+      desk.state.setIntentText("text " + recipient + " hello");
+      desk.state.submit();
+    }, [&] { return desk.state.mode().as<kivari::AppMode::CapabilityPrompt>() != nullptr; }));
+    desk.state.deny();
+    desk.scheduler.advance(std::chrono::milliseconds(600));
+    pumpUntil([] { return false; }, 300);
+    desk.state.setIntentText("");
   }
 
-  const std::vector<std::pair<const char*, kivari::Expression>> cells{
-      {"composer, one-word body", kivari::Expression::message("mom", word(n, 'b'))},
-      {"composer, body of words", kivari::Expression::message("mom", words(n))},
-      {"composer, one-word recipient", kivari::Expression::message(word(n, 'a'), "hello")},
-      {"composer, one-word body from a model answer", kivari::Expression::message("mom", word(modelN, 'b'))},
-      {"reminder, one word", kivari::Expression::reminder(word(n, 'r'))},
-      {"timer, one-word label", kivari::Expression::timer(60, word(n, 't'))},
+  struct Case {
+    const char* what;
+    std::size_t characters;
+    kivari::Expression expression;
   };
-  for (const auto& [what, expression] : cells) {
-    print(what, what == cells[3].first ? modelN : n, measure(desk, [&] { desk.state.allow(expression); }, [&] { return cellShown(desk); }));
+  const std::vector<Case> cells{
+      {"composer, one-word body", n, kivari::Expression::message("mom", word(n, 'b'))},
+      {"composer, body of words", n, kivari::Expression::message("mom", words(n))},
+      {"composer, one-word recipient", n, kivari::Expression::message(word(n, 'a'), "hello")},
+      {"composer, one-word body from a model answer", modelN, kivari::Expression::message("mom", word(modelN, 'b'))},
+      {"e-mail, one-word address from a model answer", modelN,
+       kivari::Expression::email(word(modelN, 'a'), word(modelN / 4, 's'), "hello")},
+      {"reminder, one word", n, kivari::Expression::reminder(word(n, 'r'))},
+      {"timer, one-word label", n, kivari::Expression::timer(60, word(n, 't'))},
+  };
+  for (const auto& [what, characters, expression] : cells) {
+    print(what, characters, measure(desk, [&] { desk.state.allow(expression); }, [&] { return cellShown(desk); }));
     dissolve(desk);
   }
 
