@@ -21,6 +21,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -244,40 +245,31 @@ int noticeBench(Gtk::Window& window) {
   return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  const bool notice = argc > 1 && std::strcmp(argv[1], "notice") == 0;
-  if (notice) {
-    auto app = Gtk::Application::create("org.kivari.OverlaysBench", Gio::Application::Flags::NON_UNIQUE);
-    int result = 1;
-    app->signal_activate().connect([&] {
-      app->hold();
-      Gtk::Window window;
-      window.set_decorated(false);
-      window.set_default_size(1600, 1000);
-      window.add_css_class("kivari");
-      result = noticeBench(window);
-      app->release();
-      app->quit();
-    });
-    app->run(0, nullptr);
-    return result;
-  }
-  droneFigures();
+// Runs `bench` in an undecorated desktop-sized window and answers its result.
+int inWindow(int width, int height, const std::function<int(Gtk::Window&)>& bench) {
   auto app = Gtk::Application::create("org.kivari.OverlaysBench", Gio::Application::Flags::NON_UNIQUE);
   int result = 1;
   app->signal_activate().connect([&] {
     app->hold();
-    cairoFrames();
     Gtk::Window window;
     window.set_decorated(false);
-    window.set_default_size(1920, 1080);
+    window.set_default_size(width, height);
     window.add_css_class("kivari");
-    result = windowFrames(window);
+    result = bench(window);
     app->release();
     app->quit();
   });
   app->run(0, nullptr);
   return result;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc > 1 && std::strcmp(argv[1], "notice") == 0) return inWindow(1600, 1000, noticeBench);
+  droneFigures();
+  return inWindow(1920, 1080, [](Gtk::Window& window) {
+    cairoFrames();
+    return windowFrames(window);
+  });
 }
