@@ -332,6 +332,44 @@ TEST_F(AppStateTest, ALateAnswerNeverReplacesACardPickerOrCellShownAfterItsReque
   EXPECT_EQ(state->mode(), AppMode::capabilityPrompt(Expression::timer(60, "")));
 }
 
+// The user has moved on: an answer must not put up a card that takes the
+// keys of the request being typed, or sits unseen under the catalog.
+TEST_F(AppStateTest, AnAnswerWhileTheUserTypesOrBrowsesTheCatalogIsDropped) {
+  resolver->available = true;
+  const auto answerLeavesAll = [&](const char* why) {
+    const auto before = state->statusMessages().size();
+    resolver->answerNext(expressionIntent(Expression::browser(*Url::parse("https://127.0.0.1"))));
+    EXPECT_EQ(state->mode(), AppMode::prompt()) << why;
+    EXPECT_FALSE(state->isThinking()) << why;
+    EXPECT_EQ(state->statusMessages().size(), before) << why;
+  };
+  submit("unclear", ClassifiedIntent{});
+  state->setIntentText("b");
+  answerLeavesAll("typing at the prompt");
+  EXPECT_EQ(state->intentText(), "b");
+
+  state->setIntentText("");
+  submit("unclear", ClassifiedIntent{});
+  state->setShowCatalog(true);
+  answerLeavesAll("catalog opened after the request");
+  // Closed and opened again: still one opened since.
+  submit("unclear", ClassifiedIntent{});
+  state->setShowCatalog(false);
+  state->toggleCatalog();
+  answerLeavesAll("catalog reopened");
+
+  // A catalog already open when the request went out was no turn away;
+  // the card it brings is marked as unasked for.
+  submit("unclear", ClassifiedIntent{});
+  resolver->answerNext(expressionIntent(Expression::notes()));
+  EXPECT_EQ(state->mode(), AppMode::capabilityPrompt(Expression::notes()));
+  EXPECT_TRUE(state->shownUnasked());
+  state->deny();
+  state->setShowCatalog(false);
+  submit("calculator", expressionIntent(Expression::notes()));
+  EXPECT_FALSE(state->shownUnasked());
+}
+
 TEST_F(AppStateTest, LateModelAnswerAfterTheStateIsGoneIsDropped) {
   resolver->available = true;
   submit("slow", ClassifiedIntent{});

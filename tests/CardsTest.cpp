@@ -110,7 +110,90 @@ TEST(KeyAction, WindowKeysPerState) {
   EXPECT_EQ(keyAction(Key::enter, false, cardOnDeny), KeyAction::deny);  // never grants on Deny
   EXPECT_EQ(keyAction(Key::enter, true, card), KeyAction::none);
   EXPECT_EQ(keyAction(Key::enter, false, prompt), KeyAction::none);
+  EXPECT_EQ(keyAction(Key::space, false, prompt), KeyAction::none);
   EXPECT_EQ(keyAction(Key::other, false, WindowKeyState{true, true, true}), KeyAction::none);
+}
+
+// Consent comes only from keys meant for a card the user can see.
+TEST(KeyAction, CardsTakeOnlyKeysMeantForThem) {
+  WindowKeyState card{false, true, false};
+  WindowKeyState picker;
+  picker.dnaPicker = true;
+  // Space presses only what the user moved the focus to.
+  EXPECT_EQ(keyAction(Key::space, false, card), KeyAction::swallow);
+  EXPECT_EQ(keyAction(Key::space, false, picker), KeyAction::swallow);
+  EXPECT_EQ(keyAction(Key::focusMove, false, card), KeyAction::focusMoved);
+  card.focusMovedByUser = picker.focusMovedByUser = true;
+  EXPECT_EQ(keyAction(Key::space, false, card), KeyAction::none);
+  EXPECT_EQ(keyAction(Key::space, false, picker), KeyAction::none);
+  EXPECT_EQ(keyAction(Key::enter, false, picker), KeyAction::none);  // the focused row takes it
+
+  // Not yet seen long enough: Return grants nothing, Deny still denies.
+  card.allowReady = false;
+  EXPECT_EQ(keyAction(Key::enter, false, card), KeyAction::swallow);
+  card.denyFocused = true;
+  EXPECT_EQ(keyAction(Key::enter, false, card), KeyAction::deny);
+  card.denyFocused = false;
+  card.allowReady = true;
+
+  // The Return that put the card up, still held, presses nothing on it.
+  card.returnHeld = picker.returnHeld = true;
+  EXPECT_EQ(keyAction(Key::enter, false, card), KeyAction::swallow);
+  EXPECT_EQ(keyAction(Key::enter, false, picker), KeyAction::swallow);
+  card.returnHeld = false;
+
+  // Covered: keys on the card or under it stop there; what covers it and
+  // Tab towards it get theirs; Esc still dissolves nothing here.
+  card.cardCovered = card.focusBelowCover = true;
+  for (Key key : {Key::enter, Key::space, Key::other}) {
+    EXPECT_EQ(keyAction(key, false, card), KeyAction::swallow);
+  }
+  EXPECT_EQ(keyAction(Key::escape, true, card), KeyAction::swallow);
+  EXPECT_EQ(keyAction(Key::focusMove, false, card), KeyAction::none);
+  card.focusBelowCover = false;
+  EXPECT_EQ(keyAction(Key::enter, false, card), KeyAction::none);
+  EXPECT_EQ(keyAction(Key::space, false, card), KeyAction::none);
+}
+
+TEST(CardConsent, AnswersOnceAndOnlyWhenSeenLongEnough) {
+  ManualScheduler clock;
+  {
+    // Asked for and in view: ready at once, and one answer only.
+    CardConsent asked(clock, /*unasked=*/false, /*covered=*/false);
+    EXPECT_TRUE(asked.answer(true));
+    EXPECT_FALSE(asked.answer(true));
+    EXPECT_FALSE(asked.answer(false));
+  }
+  {
+    // A model's card: Allow waits half a second; Deny does not.
+    CardConsent unasked(clock, true, false);
+    EXPECT_FALSE(unasked.answer(true));
+    clock.advance(CardConsent::kUnseenGrace - Scheduler::Duration{1});
+    EXPECT_FALSE(unasked.answer(true));
+    clock.advance(Scheduler::Duration{1});
+    EXPECT_TRUE(unasked.answer(true));
+    CardConsent denied(clock, true, false);
+    EXPECT_TRUE(denied.answer(false));
+  }
+  {
+    // Under a cover, nothing; the half second counts from when it is uncovered.
+    CardConsent covered(clock, false, true);
+    clock.advance(std::chrono::seconds(5));
+    EXPECT_FALSE(covered.answer(false));
+    covered.setCovered(false);
+    EXPECT_FALSE(covered.answer(true));
+    clock.advance(CardConsent::kUnseenGrace);
+    covered.setCovered(true);
+    EXPECT_FALSE(covered.answer(true));
+    covered.setCovered(false);
+    EXPECT_TRUE(covered.answer(true));
+  }
+  EXPECT_EQ(clock.pendingCount(), 0u);  // a gone card leaves no step behind
+  {
+    CardConsent leaving(clock, true, false);
+    EXPECT_EQ(clock.pendingCount(), 1u);
+  }
+  EXPECT_EQ(clock.pendingCount(), 0u);
 }
 
 }  // namespace

@@ -34,12 +34,12 @@ void AppState::setIntentText(std::string text) {
 
 void AppState::setShowCatalog(bool show) {
   if (show == showCatalog_) return;
-  showCatalog_ = show;
-  showCatalogChanged_.emit();
+  toggleCatalog();
 }
 
 void AppState::toggleCatalog() {
   showCatalog_ = !showCatalog_;
+  if (showCatalog_) ++catalogOpenings_;
   showCatalogChanged_.emit();
 }
 
@@ -51,6 +51,7 @@ void AppState::post(std::string text, Type type) {
 void AppState::setMode(AppMode mode) {
   // Putting up the card already shown counts too: the user asked for it anew.
   if (mode != AppMode::prompt()) ++shown_;
+  shownUnasked_ = answeringModel_ && mode != AppMode::prompt();
   if (mode == mode_) return;
   mode_ = std::move(mode);
   modeChanged_.emit();
@@ -98,19 +99,29 @@ void AppState::startModelTask(const std::string& request) {
   std::weak_ptr<bool> alive = alive_;
   // Hold the resolver for the call: it outlives the request even if swapped.
   std::shared_ptr<IntentModelResolver> resolver = services_.modelResolver;
-  resolver->resolve(request, [this, alive, shown = shown_](std::optional<ClassifiedIntent> answer) {
+  resolver->resolve(request, [this, alive, at = AtRequest{shown_, catalogOpenings_}](
+                                 std::optional<ClassifiedIntent> answer) {
     if (alive.expired()) return;
-    handleModelAnswer(answer, shown);
+    handleModelAnswer(answer, at);
   });
 }
 
-void AppState::handleModelAnswer(const std::optional<ClassifiedIntent>& answer,
-                                 unsigned shownAtRequest) {
+void AppState::handleModelAnswer(const std::optional<ClassifiedIntent>& answer, AtRequest atRequest) {
   setThinking(false);
   // A card, picker or cell put up after the request is what the user turned
   // to meanwhile: a late answer must not replace it, nor take the Return or
   // click meant for it. One typed while it was shown is applied.
-  if (mode_ != AppMode::prompt() && shown_ != shownAtRequest) return;
+  if (mode_ != AppMode::prompt() && shown_ != atRequest.shown) return;
+  // So is a new request being typed (submitting clears the text), and a
+  // catalog opened since: a card would take the keys meant for them.
+  if (!intentText_.empty()) return;
+  if (showCatalog_ && catalogOpenings_ != atRequest.catalogOpenings) return;
+  answeringModel_ = true;
+  applyModelAnswer(answer);
+  answeringModel_ = false;
+}
+
+void AppState::applyModelAnswer(const std::optional<ClassifiedIntent>& answer) {
   if (!answer) {
     showHelp();
   } else if (answer->systemControl) {

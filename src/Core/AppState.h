@@ -42,6 +42,9 @@ class AppState {
   bool isThinking() const { return isThinking_; }
   bool showCatalog() const { return showCatalog_; }
   const ManifestRegistry& registry() const { return *registry_; }
+  // The card or cell now shown came from a model answer, not straight from
+  // the user's own request: the user did not just ask for it.
+  bool shownUnasked() const { return shownUnasked_; }
 
   // The shell writes these two; an equal value notifies nobody.
   void setIntentText(std::string text);
@@ -73,7 +76,12 @@ class AppState {
   void presentExpression(const Expression& expression);
   void showHelp();
   void startModelTask(const std::string& request);
-  void handleModelAnswer(const std::optional<ClassifiedIntent>& answer, unsigned shownAtRequest);
+  struct AtRequest {
+    unsigned shown;
+    unsigned catalogOpenings;
+  };
+  void handleModelAnswer(const std::optional<ClassifiedIntent>& answer, AtRequest atRequest);
+  void applyModelAnswer(const std::optional<ClassifiedIntent>& answer);
 
   AppMode mode_ = AppMode::prompt();
   std::string intentText_;
@@ -84,6 +92,10 @@ class AppState {
   // Counts every card, picker and cell put up, so a model answer can tell
   // whether what is shown came after its request.
   unsigned shown_ = 0;
+  // Counts each opening of the catalog, for the same question.
+  unsigned catalogOpenings_ = 0;
+  bool answeringModel_ = false;
+  bool shownUnasked_ = false;
   AppStateServices services_;
   // Pending model answers check this so a late answer never touches a gone state.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

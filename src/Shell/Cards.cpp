@@ -82,11 +82,46 @@ CapabilityCardContent CapabilityCardContent::of(const Expression& expression) {
 
 KeyAction keyAction(Key key, bool control, const WindowKeyState& state) {
   if (key == Key::escape && state.cellOpen) return KeyAction::dissolve;
+  if (!state.capabilityCard && !state.dnaPicker) return KeyAction::none;
+  if (state.cardCovered) {
+    // Keys belong to what covers the card; Tab may go there too.
+    if (key == Key::focusMove || !state.focusBelowCover) return KeyAction::none;
+    return KeyAction::swallow;
+  }
+  if (key == Key::focusMove) return KeyAction::focusMoved;
+  if (key == Key::space) return state.focusMovedByUser ? KeyAction::none : KeyAction::swallow;
+  if (key == Key::enter && !control && state.returnHeld) return KeyAction::swallow;
+  // The picker's focused row takes Return itself.
   if (!state.capabilityCard) return KeyAction::none;
   if (key == Key::escape && control) return KeyAction::deny;
-  // A key aimed at Deny never grants.
-  if (key == Key::enter && !control) return state.denyFocused ? KeyAction::deny : KeyAction::allow;
+  if (key == Key::enter && !control) {
+    // A key aimed at Deny never grants.
+    if (state.denyFocused) return KeyAction::deny;
+    return state.allowReady ? KeyAction::allow : KeyAction::swallow;
+  }
   return KeyAction::none;
+}
+
+CardConsent::CardConsent(Scheduler& scheduler, bool unasked, bool covered)
+    : steps_(scheduler), ready_(!unasked && !covered), covered_(covered) {
+  if (!covered_) seen();
+}
+
+void CardConsent::setCovered(bool covered) {
+  covered_ = covered;
+  if (!covered_) seen();
+}
+
+void CardConsent::seen() {
+  if (ready_ || graceRunning_) return;
+  graceRunning_ = true;
+  steps_.schedule(kUnseenGrace, [this] { ready_ = true; });
+}
+
+bool CardConsent::answer(bool allowing) {
+  if (answered_ || covered_ || (allowing && !ready_)) return false;
+  answered_ = true;
+  return true;
 }
 
 }  // namespace kivari

@@ -2,9 +2,11 @@
 
 #include "Core/Expression.h"
 #include "Core/ProductivityCategory.h"
+#include "Core/Scheduler.h"
 #include "Core/Url.h"
 #include "Ui/Palette.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +44,48 @@ struct CapabilityCardContent {
   std::vector<ExpressionCapability> capabilities;  // empty: "No special capabilities requested"
 
   static CapabilityCardContent of(const Expression& expression);
+};
+
+// Whether the card on screen may take the user's answer. Only a card the
+// user could see answers, and only once. A card the user did not just ask
+// for (a model's answer, or one that came up under the splash or the
+// catalog) takes Allow only once it has been in view for half a second, as
+// permission dialogs do.
+class CardConsent {
+ public:
+  static constexpr Scheduler::Duration kUnseenGrace{500};
+
+  CardConsent(Scheduler& scheduler, bool unasked, bool covered);
+  CardConsent(const CardConsent&) = delete;
+  CardConsent& operator=(const CardConsent&) = delete;
+
+  void setCovered(bool covered);
+  bool covered() const { return covered_; }
+  bool allowReady() const { return ready_; }
+  // Takes an answer (Allow when `allowing`, else Deny or a pick): true the
+  // one time it may act, false while covered, after an answer, and for
+  // Allow before the card is ready.
+  bool answer(bool allowing);
+
+  // The user moved the focus on the card (Tab, an arrow).
+  void noteFocusMoved() { focusMovedByUser_ = true; }
+  bool focusMovedByUser() const { return focusMovedByUser_; }
+  // Which release of Return the card came up before, when Return was down.
+  void noteReturnDown(unsigned releases) { returnDownAt_ = releases; }
+  bool returnHeld(bool down, unsigned releases) const {
+    return down && returnDownAt_ && *returnDownAt_ == releases;
+  }
+
+ private:
+  void seen();
+
+  ScopedScheduler steps_;
+  bool ready_;
+  bool covered_;
+  bool graceRunning_ = false;
+  bool answered_ = false;
+  bool focusMovedByUser_ = false;
+  std::optional<unsigned> returnDownAt_;
 };
 
 }  // namespace kivari

@@ -51,9 +51,13 @@ class CardLayer : public Gtk::Overlay {
   MaxWidthBin bin_;
 };
 
-// The widget a card gives the keyboard to once it is on screen.
-void focusWhenShown(Gtk::Widget& widget) {
-  widget.signal_map().connect([&widget] { widget.grab_focus(); });
+// The widget a card gives the keyboard to once it is on screen, unless
+// something covers it by then.
+void focusWhenShown(Gtk::Widget& widget, std::weak_ptr<CardConsent> consent) {
+  widget.signal_map().connect([&widget, consent] {
+    const auto card = consent.lock();
+    if (card && !card->covered()) widget.grab_focus();
+  });
 }
 
 }  // namespace
@@ -90,13 +94,19 @@ ContentView::ContentView(Gtk::Window& window, AppState& state, Scheduler& schedu
   keys_ = std::make_unique<KeyMonitor>(window, [this] { return keyState(); }, [this](KeyAction action) {
     switch (action) {
       case KeyAction::dissolve: state_.dissolve(); break;
-      case KeyAction::deny: state_.deny(); break;
+      case KeyAction::deny:
+        if (consent_ && consent_->answer(false)) state_.deny();
+        break;
       case KeyAction::allow:
         if (const auto* card = state_.mode().as<AppMode::CapabilityPrompt>()) {
-          state_.allow(Expression(card->expression));
+          if (consent_ && consent_->answer(true)) state_.allow(Expression(card->expression));
         }
         break;
-      case KeyAction::none: break;
+      case KeyAction::focusMoved:
+        if (consent_) consent_->noteFocusMoved();
+        break;
+      case KeyAction::none:
+      case KeyAction::swallow: break;
     }
   });
 
@@ -112,6 +122,7 @@ ContentView::ContentView(Gtk::Window& window, AppState& state, Scheduler& schedu
   plan_ = LayerPlan{};
   applyMode(/*animate=*/false);
   overlays_ = std::make_unique<RootOverlays>(*this, state_, scheduler_, launch);
+  connections_.push_back(overlays_->signalCoverChanged().connect([this] { coverChanged(); }));
 }
 
 ContentView::~ContentView() {
@@ -124,29 +135,73 @@ ContentView::~ContentView() {
   layerArea_.remove(promptDesktop_);
 }
 
-WindowKeyState ContentView::keyState() const {
+WindowKeyState ContentView::keyState() {
   WindowKeyState keys;
   keys.cellOpen = plan_.escapeDissolves;
   keys.capabilityCard = plan_.capabilityCard;
+  keys.dnaPicker = plan_.dnaPicker;
   keys.denyFocused = capabilityCard_ != nullptr && capabilityCard_->denyButton().is_focus();
+  if (consent_) {
+    keys.cardCovered = consent_->covered();
+    auto* root = get_root();
+    Gtk::Widget* focus = root != nullptr ? root->get_focus() : nullptr;
+    keys.focusBelowCover = focus == nullptr || focus == &column_ || focus->is_ancestor(column_);
+    keys.allowReady = consent_->allowReady();
+    keys.focusMovedByUser = consent_->focusMovedByUser();
+    keys.returnHeld = consent_->returnHeld(keys_->returnDown(), keys_->returnReleases());
+  }
   return keys;
+}
+
+bool ContentView::covered() const { return overlays_ && overlays_->covers(); }
+
+void ContentView::coverChanged() {
+  if (!consent_ || !card_) return;
+  const bool covered = this->covered();
+  consent_->setCovered(covered);
+  card_->set_can_target(!covered);
+  card_->set_can_focus(!covered);
+  // Seen at last: the card takes the keyboard as it would have on showing.
+  if (!covered && cardDefault_ != nullptr) {
+    Gtk::Widget* focus = get_root() != nullptr ? get_root()->get_focus() : nullptr;
+    if (focus == nullptr || !focus->is_ancestor(*card_)) cardDefault_->grab_focus();
+  }
 }
 
 std::unique_ptr<Gtk::Widget> ContentView::buildCard() {
   const std::vector<Gtk::Widget*> backdrop{&background_, &promptDesktop_};
+  // Each card answers once, and only while the user can see it; its buttons
+  // keep its own consent, so a leaving card's button does nothing.
+  auto consent = std::make_shared<CardConsent>(scheduler_, state_.shownUnasked(), covered());
+  if (keys_ && keys_->returnDown()) consent->noteReturnDown(keys_->returnReleases());
+  consent_ = consent;
   if (const auto* picker = state_.mode().as<AppMode::DnaPicker>()) {
     auto* card = Gtk::make_managed<DNAPickerView>(
         picker->category,
-        [this](const Url& url, const std::string& provider) { state_.pickDNA(url, provider); },
-        [this] { state_.cancelPicker(); });
-    if (!card->rows().empty()) focusWhenShown(*card->rows().front());
+        [this, consent](const Url& url, const std::string& provider) {
+          if (consent->answer(false)) state_.pickDNA(url, provider);
+        },
+        [this, consent] {
+          if (consent->answer(false)) state_.cancelPicker();
+        });
+    if (!card->rows().empty()) {
+      cardDefault_ = card->rows().front();
+      focusWhenShown(*cardDefault_, consent);
+    }
     return std::make_unique<CardLayer>(card, 520, 0, backdrop);
   }
   if (const auto* prompt = state_.mode().as<AppMode::CapabilityPrompt>()) {
     const Expression expression = prompt->expression;
     auto* card = Gtk::make_managed<CapabilityPromptView>(
-        expression, [this, expression] { state_.allow(expression); }, [this] { state_.deny(); });
-    focusWhenShown(card->allowButton());
+        expression,
+        [this, expression, consent] {
+          if (consent->answer(true)) state_.allow(expression);
+        },
+        [this, consent] {
+          if (consent->answer(false)) state_.deny();
+        });
+    cardDefault_ = &card->allowButton();
+    focusWhenShown(*cardDefault_, consent);
     capabilityCard_ = card;
     return std::make_unique<CardLayer>(card, 380 + 2 * 28, 28, backdrop);
   }
@@ -177,12 +232,18 @@ void ContentView::applyMode(bool animate) {
 
   // Every change of mode brings a new card or cell of its own.
   capabilityCard_ = nullptr;
+  cardDefault_ = nullptr;
+  consent_.reset();
   retire(std::move(card_), animate);
   // A leaving cell stops at once; only its look stays for the fade.
   if (cell_) cell_->dissolving();
   retire(std::move(cell_), animate);
   if (cardShown) {
     card_ = buildCard();
+    if (consent_->covered()) {
+      card_->set_can_target(false);
+      card_->set_can_focus(false);
+    }
     // While the card is read, the cell it offers gets ready.
     if (const auto* prompt = state_.mode().as<AppMode::CapabilityPrompt>()) prepareCellLayer(prompt->expression);
     styleLayer(*card_, "card-layer");

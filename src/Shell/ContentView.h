@@ -3,6 +3,7 @@
 #include "Core/AppState.h"
 #include "Core/Scheduler.h"
 #include "Shell/CardViews.h"
+#include "Shell/Cards.h"
 #include "Shell/CellLayer.h"
 #include "Shell/CompactBarView.h"
 #include "Shell/DesktopBackground.h"
@@ -45,7 +46,10 @@ class ContentView : public Gtk::Overlay {
   void setCompactBarPresent(bool present, bool animate);
   void retire(std::unique_ptr<Gtk::Widget> layer, bool animate);
   std::unique_ptr<Gtk::Widget> buildCard();
-  WindowKeyState keyState() const;
+  WindowKeyState keyState();
+  // Whether the splash or the catalog lies over the layers.
+  bool covered() const;
+  void coverChanged();
 
   AppState& state_;
   Scheduler& scheduler_;
@@ -59,6 +63,9 @@ class ContentView : public Gtk::Overlay {
   std::unique_ptr<Gtk::Widget> card_;
   // The capability card inside card_, while it is the one shown.
   CapabilityPromptView* capabilityCard_ = nullptr;
+  // The button the card now shown gives the keyboard to, and its consent.
+  Gtk::Widget* cardDefault_ = nullptr;
+  std::shared_ptr<CardConsent> consent_;
   std::unique_ptr<FramedCell> cell_;
   // Bumped for every cell built: a close from an older cell finds it changed.
   unsigned cellGeneration_ = 0;

@@ -2,22 +2,33 @@
 
 namespace kivari {
 
-// The keys the window itself answers to.
-enum class Key { escape, enter, other };
+// The keys the window itself answers to. `focusMove` is Tab or an arrow.
+enum class Key { escape, enter, space, focusMove, other };
 
 // What one key press does at the window level, before any widget sees it.
-enum class KeyAction { none, dissolve, allow, deny };
+// `swallow` stops it there; `focusMoved` lets it through, noting that the
+// user moved the focus on the card.
+enum class KeyAction { none, dissolve, allow, deny, swallow, focusMoved };
 
 // What the window shows when a key comes in.
 struct WindowKeyState {
   bool cellOpen = false;
   bool capabilityCard = false;
   bool denyFocused = false;  // the card's Deny holds the keyboard focus
+  bool dnaPicker = false;
+  bool cardCovered = false;       // the splash or the catalog lies over the card
+  bool focusBelowCover = false;   // the focus is on the card or under it, not on what covers it
+  bool allowReady = true;         // the card has been seen long enough to be allowed
+  bool focusMovedByUser = false;  // the card's focus is where the user put it, not where the card did
+  bool returnHeld = false;        // the Return that was down when the card came up is still down
 };
 
 // Esc dissolves an open cell whatever modifiers are held. On the capability
 // card Control-Esc denies, and Return presses the focused button: Deny when
-// it holds the focus, Allow otherwise. Everything else passes through.
+// it holds the focus, Allow otherwise, and then only once the card is ready.
+// A card under the splash or the catalog takes no key. Space presses only a
+// button the user moved the focus to, and a Return held since before the
+// card came up presses nothing on it. Everything else passes through.
 KeyAction keyAction(Key key, bool control, const WindowKeyState& state);
 
 }  // namespace kivari

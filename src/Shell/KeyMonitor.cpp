@@ -2,23 +2,71 @@
 
 namespace kivari {
 
+namespace {
+
+bool isReturn(guint keyval) {
+  return keyval == GDK_KEY_Return || keyval == GDK_KEY_KP_Enter || keyval == GDK_KEY_ISO_Enter;
+}
+
+Key keyOf(guint keyval) {
+  if (keyval == GDK_KEY_Escape) return Key::escape;
+  if (isReturn(keyval)) return Key::enter;
+  switch (keyval) {
+    case GDK_KEY_space:
+    case GDK_KEY_KP_Space:
+      return Key::space;
+    case GDK_KEY_Tab:
+    case GDK_KEY_ISO_Left_Tab:
+    case GDK_KEY_KP_Tab:
+    case GDK_KEY_Left:
+    case GDK_KEY_Right:
+    case GDK_KEY_Up:
+    case GDK_KEY_Down:
+    case GDK_KEY_KP_Left:
+    case GDK_KEY_KP_Right:
+    case GDK_KEY_KP_Up:
+    case GDK_KEY_KP_Down:
+      return Key::focusMove;
+    default:
+      return Key::other;
+  }
+}
+
+}  // namespace
+
 KeyMonitor::KeyMonitor(Gtk::Window& window, State state, std::function<void(KeyAction)> act)
-    : state_(std::move(state)), act_(std::move(act)) {
-  auto controller = Gtk::EventControllerKey::create();
+    : window_(window), controller_(Gtk::EventControllerKey::create()), state_(std::move(state)), act_(std::move(act)) {
+  auto& controller = controller_;
   controller->set_propagation_phase(Gtk::PropagationPhase::CAPTURE);
   controller->signal_key_pressed().connect(
       [this](guint keyval, guint, Gdk::ModifierType modifiers) {
+        if (isReturn(keyval)) returnDown_ = true;
         const bool control = (modifiers & Gdk::ModifierType::CONTROL_MASK) != Gdk::ModifierType{};
-        const Key key = keyval == GDK_KEY_Escape ? Key::escape
-                        : (keyval == GDK_KEY_Return || keyval == GDK_KEY_KP_Enter || keyval == GDK_KEY_ISO_Enter) ? Key::enter
-                                                                                   : Key::other;
-        const KeyAction action = keyAction(key, control, state_());
+        const KeyAction action = keyAction(keyOf(keyval), control, state_());
         if (action == KeyAction::none) return false;
+        if (action == KeyAction::swallow) return true;
         act_(action);
-        return true;
+        return action != KeyAction::focusMoved;
       },
       false);
+  controller->signal_key_released().connect([this](guint keyval, guint, Gdk::ModifierType) {
+    if (!isReturn(keyval)) return;
+    returnDown_ = false;
+    ++returnReleases_;
+  });
   window.add_controller(controller);
+  // A release the window never sees leaves no key held.
+  activeChanged_ = window.property_is_active().signal_changed().connect([this] {
+    if (!window_.is_active() && returnDown_) {
+      returnDown_ = false;
+      ++returnReleases_;
+    }
+  });
+}
+
+KeyMonitor::~KeyMonitor() {
+  activeChanged_.disconnect();
+  window_.remove_controller(controller_);
 }
 
 }  // namespace kivari

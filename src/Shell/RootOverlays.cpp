@@ -100,6 +100,7 @@ void RootOverlays::splashCompleted() {
   root_.remove_overlay(*splash_);
   splash_.reset();
   if (drone_) drone_->fadeOut();
+  coverChanged_.emit();
 }
 
 void RootOverlays::showCatalog(bool show) {
@@ -116,6 +117,7 @@ void RootOverlays::showCatalog(bool show) {
       root_.remove_overlay((*it)->layer);
       leaving_.erase(it);
     });
+    coverChanged_.emit();
     return;
   }
   catalog_ = std::make_unique<CatalogLayer>();
@@ -150,6 +152,7 @@ void RootOverlays::showCatalog(bool show) {
     root_.add_overlay(layer.layer);
   }
   enterFrom(layer.layer, "away", [&layer] { return layer.layer.get_can_target(); });
+  coverChanged_.emit();
 }
 
 }  // namespace kivari

@@ -39,6 +39,10 @@ class RootOverlays {
   CellCatalogView* catalog() { return catalog_ ? catalog_->panel.get() : nullptr; }
   SplashView* splash() { return splash_.get(); }
   AmbientAudio* drone() { return drone_.get(); }
+  // Whether the splash or the catalog lies over the layers beneath, and
+  // a signal when that changes.
+  bool covers() const { return splash_ || catalog_; }
+  sigc::signal<void()>& signalCoverChanged() { return coverChanged_; }
 
  private:
   // The scrim with the panel centred over it.
@@ -65,6 +69,7 @@ class RootOverlays {
   std::unique_ptr<SplashView> splash_;
   std::unique_ptr<AmbientAudio> drone_;
   ScopedScheduler steps_;
+  sigc::signal<void()> coverChanged_;
   sigc::connection catalogChanged_;
   sigc::connection firstShown_;
   // Cleared when this goes, for a drone output that is opened after that.

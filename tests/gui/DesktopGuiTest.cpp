@@ -1,5 +1,6 @@
 #include "Core/AppState.h"
 #include "Shell/CardViews.h"
+#include "Shell/Cards.h"
 #include "Shell/ContentView.h"
 #include "Ui/CellFrame.h"
 #include "Ui/Style.h"
@@ -285,6 +286,91 @@ TEST_F(DesktopGuiTest, CardsHoldTheKeyboardAndReturnOnDenyDenies) {
   ASSERT_TRUE(pumpUntil([&] { return state->mode() == AppMode::prompt(); }));
   EXPECT_EQ(state->statusMessages().back().text, "Denied");
   EXPECT_TRUE(pumpUntil([&] { return holdsFocus(*window, field); }));
+}
+
+// A model that answers when the test says so.
+class HeldResolver : public IntentModelResolver {
+ public:
+  bool isAvailable() override { return true; }
+  void resolve(const std::string&, Answer answer) override { pending = std::move(answer); }
+  Answer pending;
+};
+
+// Consent comes only from keys meant for a card the user can see, on a
+// clock that moves only when told.
+class ConsentGuiTest : public ::testing::Test, protected testing::DesktopHarness {
+ protected:
+  void SetUp() override {
+    AppStateServices services;
+    services.classify = [](const std::string& request, const ManifestRegistry&) {
+      if (request == "weather") return ClassifiedIntent{Expression::weather(""), std::nullopt, std::nullopt};
+      return ClassifiedIntent{};
+    };
+    services.modelResolver = resolver;
+    ASSERT_TRUE(openDesktop(clock, std::move(services)));
+    takeKeyboard();
+  }
+  void TearDown() override { closeDesktop(); }
+
+  CapabilityPromptView* focusedCard() {
+    CapabilityPromptView* card = nullptr;
+    pumpUntil([&] {
+      card = findIn<CapabilityPromptView>(content->cardLayer());
+      return card != nullptr && holdsFocus(*window, card->allowButton());
+    });
+    return card;
+  }
+  std::size_t linesStarting(const std::string& start) {
+    const auto& all = state->statusMessages();
+    return std::count_if(all.begin(), all.end(), [&](const auto& m) { return m.text.rfind(start, 0) == 0; });
+  }
+
+  ManualScheduler clock;
+  std::shared_ptr<HeldResolver> resolver = std::make_shared<HeldResolver>();
+};
+
+TEST_F(ConsentGuiTest, CardsTakeNoKeyMeantForSomethingElse) {
+  const auto oslo = Expression::weather("Oslo");
+  // A model's card: letters, Space and Return in its first half second allow nothing.
+  state->setIntentText("what is it like outside in oslo");
+  state->submit();
+  resolver->pending(ClassifiedIntent{oslo, std::nullopt, std::nullopt});
+  ASSERT_NE(focusedCard(), nullptr);
+  xdotool({"type", "--delay", "20", "book a"});
+  xdotool({"key", "Return"});
+  pump(150);
+  EXPECT_EQ(state->mode(), AppMode::capabilityPrompt(oslo));
+  EXPECT_EQ(linesStarting("Materializing"), 0u);
+
+  // Then Return allows, and two Returns in a row open one cell.
+  clock.advance(CardConsent::kUnseenGrace);
+  xdotool({"key", "--delay", "0", "Return", "Return"});
+  ASSERT_TRUE(pumpUntil([&] { return state->mode() == AppMode::expressing(oslo); }));
+  pump(150);
+  EXPECT_EQ(linesStarting("Materializing"), 1u);
+  EXPECT_EQ(linesStarting("Weather active"), 1u);
+  state->dissolve();
+
+  // A card under the catalog takes no key, and the keyboard only once uncovered.
+  state->setShowCatalog(true);
+  state->setIntentText("weather");
+  state->submit();
+  ASSERT_TRUE(state->mode().as<AppMode::CapabilityPrompt>() != nullptr);
+  pump(100);
+  xdotool({"type", "--delay", "20", "weather in Paris"});
+  xdotool({"key", "Return"});
+  pump(150);
+  EXPECT_NE(state->mode().as<AppMode::CapabilityPrompt>(), nullptr);
+  EXPECT_EQ(state->intentText(), "");  // nor what lies under it
+  EXPECT_FALSE(focusInside(*window, content->cardLayer()));
+  state->setShowCatalog(false);
+  ASSERT_NE(focusedCard(), nullptr);
+  xdotool({"key", "Return"});
+  pump(150);
+  EXPECT_NE(state->mode().as<AppMode::CapabilityPrompt>(), nullptr);  // unseen until now
+  clock.advance(CardConsent::kUnseenGrace);
+  xdotool({"key", "Return"});
+  EXPECT_TRUE(pumpUntil([&] { return state->mode().isExpressing(); }));
 }
 
 // What a screen reader reaches has a real name, in every mode.
