@@ -1,5 +1,6 @@
 #include "Cells/ExpressionHostView.h"
 
+#include "Cells/CellContentFilter.h"
 #include "Cells/ManifestEntry.h"
 
 #include <filesystem>
@@ -19,15 +20,39 @@ struct ExpressionHostView::CellFiles {
 
 namespace {
 
+// Every answer carries the cell's content security policy, a second wall
+// behind the content filter, and turns DNS prefetching off for the page.
+void finish(WebKitURISchemeRequest* request, GInputStream* stream, gint64 size, guint status, const char* type) {
+  WebKitURISchemeResponse* response = webkit_uri_scheme_response_new(stream, size);
+  webkit_uri_scheme_response_set_status(response, status, nullptr);
+  webkit_uri_scheme_response_set_content_type(response, type);
+  SoupMessageHeaders* headers = soup_message_headers_new(SOUP_MESSAGE_HEADERS_RESPONSE);
+  soup_message_headers_append(headers, "Content-Security-Policy", kCellContentSecurityPolicy);
+  soup_message_headers_append(headers, "X-DNS-Prefetch-Control", "off");
+  webkit_uri_scheme_response_set_http_headers(response, headers);  // takes them
+  webkit_uri_scheme_request_finish_with_response(request, response);
+  g_object_unref(response);
+}
+
 void finishNotFound(WebKitURISchemeRequest* request) {
   // An empty answer rather than an error: a refused page stays blank and see-through.
   GInputStream* empty = g_memory_input_stream_new();
-  WebKitURISchemeResponse* response = webkit_uri_scheme_response_new(empty, 0);
-  webkit_uri_scheme_response_set_status(response, 404, nullptr);
-  webkit_uri_scheme_response_set_content_type(response, "text/html");
-  webkit_uri_scheme_request_finish_with_response(request, response);
-  g_object_unref(response);
+  finish(request, empty, 0, 404, "text/html");
   g_object_unref(empty);
+}
+
+// The page goes nowhere but its own cell: no link, form, script or redirect
+// takes it (or a frame in it) to another address, and it opens no window.
+gboolean keepInCell(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type, gpointer) {
+  if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) return FALSE;
+  WebKitNavigationAction* action =
+      webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+  const char* address = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+  if (type == WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION || address == nullptr || !staysInCell(address)) {
+    webkit_policy_decision_ignore(decision);
+    return TRUE;
+  }
+  return FALSE;
 }
 
 }  // namespace
@@ -57,8 +82,8 @@ void ExpressionHostView::serveCellFile(WebKitURISchemeRequest* request, gpointer
     finishNotFound(request);
     return;
   }
-  webkit_uri_scheme_request_finish(request, G_INPUT_STREAM(stream), static_cast<gint64>(size),
-                                   mimeTypeForFile(file->filename().string()));
+  finish(request, G_INPUT_STREAM(stream), static_cast<gint64>(size), 200,
+         mimeTypeForFile(file->filename().string()));
   g_object_unref(stream);
 }
 
@@ -73,12 +98,19 @@ ExpressionHostView::ExpressionHostView(const ExpressionManifest& manifest, const
   // Whatever the page leaves transparent shows the cell frame beneath.
   const GdkRGBA transparent{0, 0, 0, 0};
   webkit_web_view_set_background_color(web_->view(), &transparent);
+  g_signal_connect(web_->view(), "decide-policy", G_CALLBACK(keepInCell), nullptr);
   gtk_box_append(gobj(), web_->widget());
   loadExpression();
 }
 
-// The page is ended and the web view released with its context.
+// The page is ended and the web view released with its context; a filter
+// still compiling finds no one waiting.
 ExpressionHostView::~ExpressionHostView() = default;
+
+void ExpressionHostView::cellDissolving() {
+  filterReady_.reset();
+  web_->end();
+}
 
 void ExpressionHostView::loadExpression() {
   const auto entry = resolveEntrypoint(manifest_, registry_);
@@ -88,7 +120,16 @@ void ExpressionHostView::loadExpression() {
     if (!files_->onlyFile) return;
   }
   files_->folder = entry->folder;
-  webkit_web_view_load_uri(web_->view(), cellAddress(manifest_.id, entry->path).c_str());
+  // Nothing is asked for before the content filter is in place, and without
+  // it nothing at all: compiling it takes a moment the first time.
+  WebKitWebView* view = web_->view();
+  filterReady_ = std::make_shared<CellFilterReady>(
+      [view, address = cellAddress(manifest_.id, entry->path)](WebKitUserContentFilter* filter) {
+        if (filter == nullptr) return;
+        webkit_user_content_manager_add_filter(webkit_web_view_get_user_content_manager(view), filter);
+        webkit_web_view_load_uri(view, address.c_str());
+      });
+  whenCellFilterReady(filterReady_);
 }
 
 }  // namespace kivari

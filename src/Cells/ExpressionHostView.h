@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Cells/CellContentFilter.h"
 #include "Cells/CellWebView.h"
 #include "Cells/DissolvingCell.h"
 #include "Manifests/ExpressionManifest.h"
@@ -13,8 +14,11 @@ namespace kivari {
 
 // A manifest-described cell: a bare web view, drawing no background of its
 // own, that shows the cell's entry page. The page reads its own folder through
-// the kivari-cell scheme and nothing else of the disk; it has no way to call
-// into the application.
+// the kivari-cell scheme and nothing else of the disk, and reaches no network:
+// a content filter, in place before the page starts loading, blocks every
+// load of another scheme, navigation leaves the scheme for nothing, and each
+// file is served with a content security policy to match. It has no way to
+// call into the application.
 class ExpressionHostView : public Gtk::Box, public DissolvingCell {
  public:
   ExpressionHostView(const ExpressionManifest& manifest, const ManifestRegistry& registry);
@@ -23,7 +27,7 @@ class ExpressionHostView : public Gtk::Box, public DissolvingCell {
   WebKitWebView* webView() const { return web_->view(); }
 
   // Ends the page at once; the empty view stays for the fade-out.
-  void cellDissolving() override { web_->end(); }
+  void cellDissolving() override;
 
  private:
   struct CellFiles;
@@ -35,6 +39,7 @@ class ExpressionHostView : public Gtk::Box, public DissolvingCell {
   const ManifestRegistry& registry_;
   CellFiles* files_ = nullptr;  // owned by the web context
   std::unique_ptr<CellWebView> web_;
+  std::shared_ptr<CellFilterReady> filterReady_;  // loads the page once the filter is in place
 };
 
 }  // namespace kivari

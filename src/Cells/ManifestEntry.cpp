@@ -114,6 +114,15 @@ std::optional<CellEntry> resolveEntrypoint(const ExpressionManifest& manifest,
   return resolveEntrypoint(own, registry.resourceFolder(), manifest.surface.entrypoint);
 }
 
+bool staysInCell(std::string_view address) {
+  const std::string_view scheme(kCellScheme);
+  if (address.size() > scheme.size() && address[scheme.size()] == ':' &&
+      g_ascii_strncasecmp(address.data(), scheme.data(), scheme.size()) == 0) {
+    return true;
+  }
+  return address == "about:blank" || address == "about:srcdoc";
+}
+
 std::string cellAddress(std::string_view host, std::string_view path) {
   auto escape = [](std::string_view text) {
     char* escaped = g_uri_escape_string(std::string(text).c_str(), nullptr, FALSE);

@@ -40,6 +40,19 @@ std::optional<CellEntry> resolveEntrypoint(const std::optional<std::filesystem::
 std::optional<CellEntry> resolveEntrypoint(const ExpressionManifest& manifest,
                                            const ManifestRegistry& registry);
 
+// What every file a cell's page reads is served with: loads from the cell's
+// own address alone (and data: and blob: ones, which never leave the page),
+// its inline scripts and styles and eval allowed; no forms sent elsewhere.
+inline constexpr const char* kCellContentSecurityPolicy =
+    "default-src 'self' data: blob:; "
+    "script-src 'self' 'unsafe-inline' 'unsafe-eval' blob:; "
+    "style-src 'self' 'unsafe-inline' data: blob:; "
+    "form-action 'self'; base-uri 'self'";
+
+// Whether a page may go to `address` from a cell: an address of the cell's
+// scheme, or about:blank or about:srcdoc, which load nothing.
+bool staysInCell(std::string_view address);
+
 // kivari-cell://<escaped host>/<escaped path>
 std::string cellAddress(std::string_view host, std::string_view path);
 // The file path that an address path of that scheme stands for; none for

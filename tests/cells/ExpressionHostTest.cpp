@@ -3,7 +3,19 @@
 #include "../TestSupport.h"
 #include "WebTestSupport.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdint>
 #include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
 
 namespace kivari {
 namespace {
@@ -118,6 +130,118 @@ TEST_F(ConfinedHostTest, EntryMissingInTheFolderComesFromTheResourceRoot) {
   EXPECT_EQ(evaluate(view.webView(), "document.title"), "root");
   // It reads that file alone, nothing else of the resource root.
   EXPECT_EQ(evaluate(view.webView(), "String(window.leaked)"), "undefined");
+}
+
+// A loopback port that notes whoever connects and answers each at once with
+// an empty 204. It watches connections, not requests: a preconnection that
+// sends nothing counts as well. Each arrival is the first line it sent, or
+// "(connected)".
+class ConnectionCounter {
+ public:
+  ConnectionCounter() {
+    fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (fd_ < 0 || bind(fd_, reinterpret_cast<sockaddr*>(&address), length) != 0 || listen(fd_, 64) != 0 ||
+        getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+      return;
+    }
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] { serve(); });
+  }
+  ~ConnectionCounter() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    if (fd_ >= 0) close(fd_);
+  }
+  ConnectionCounter(const ConnectionCounter&) = delete;
+  ConnectionCounter& operator=(const ConnectionCounter&) = delete;
+
+  std::uint16_t port() const { return port_; }
+  std::string url(const std::string& scheme, const std::string& path) const {
+    return scheme + "://127.0.0.1:" + std::to_string(port_) + path;
+  }
+  std::vector<std::string> arrivals() const {
+    std::lock_guard lock(mutex_);
+    return seen_;
+  }
+
+ private:
+  void serve() {
+    while (!stop_) {
+      pollfd waiting{fd_, POLLIN, 0};
+      if (poll(&waiting, 1, 50) != 1) continue;
+      const int connection = accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
+      if (connection < 0) continue;
+      pollfd readable{connection, POLLIN, 0};
+      char buffer[1024];
+      const ssize_t got = poll(&readable, 1, 500) == 1 ? recv(connection, buffer, sizeof buffer, 0) : 0;
+      std::string line(buffer, got > 0 ? static_cast<std::size_t>(got) : 0);
+      line = line.substr(0, line.find('\r'));
+      {
+        std::lock_guard lock(mutex_);
+        seen_.push_back(line.empty() ? "(connected)" : line);
+      }
+      const std::string answer = "HTTP/1.1 204 No Content\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+      if (got > 0) send(connection, answer.data(), answer.size(), MSG_NOSIGNAL);
+      close(connection);
+    }
+  }
+
+  int fd_ = -1;
+  std::uint16_t port_ = 0;
+  std::atomic<bool> stop_ = false;
+  mutable std::mutex mutex_;
+  std::vector<std::string> seen_;
+  std::thread thread_;
+};
+
+// The page tries every way out it has to a loopback server; none may leave.
+TEST_F(ExpressionHostTest, APageReachesNoNetworkButLoadsItsOwnFiles) {
+  ConnectionCounter server;
+  ASSERT_NE(server.port(), 0);
+  const auto http = [&](const std::string& path) { return server.url("http", path); };
+  TempFolder tmp;
+  tmp.write("res/Expressions/net/own.js", "window.own = 'yes';");
+  tmp.write("res/Expressions/net/index.html",
+            "<!DOCTYPE html><title>net</title>"
+            "<link rel=preconnect href='" + http("/") + "'>"
+            "<link rel=dns-prefetch href='" + http("/") + "'>"
+            "<link rel=prefetch href='" + http("/prefetch") + "'>"
+            "<link rel=stylesheet href='" + http("/style.css") + "'>"
+            "<img src='" + http("/image.png") + "'>"
+            "<iframe src='" + http("/frame") + "'></iframe>"
+            "<script src='own.js'></script>"
+            "<script>"
+            "const tries = [() => fetch('" + http("/?secret=42") + "').catch(() => {}),"
+            "  () => new WebSocket('" + server.url("ws", "/socket") + "'),"
+            "  () => navigator.sendBeacon('" + http("/beacon") + "', 'x'),"
+            "  () => window.open('" + http("/window") + "')];"
+            "for (const attempt of tries) { try { attempt(); } catch (e) {} }"
+            "document.title = 'ran ' + window.own;"
+            "</script>");
+  const ManifestRegistry registry(tmp.path() / "res");
+  auto manifest = sampleManifest("net");
+  manifest.capabilities = {{"Display", "Show a page"}};
+  // Twice: the first cell may have to wait for its filter, the second finds it ready.
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    auto& view = open(manifest, registry);
+    ASSERT_TRUE(pumpUntil([&] {
+      const char* title = webkit_web_view_get_title(view.webView());
+      return title != nullptr && std::string(title) == "ran yes";
+    }));
+    // Nor may it go there itself.
+    evaluate(view.webView(), "location.href = '" + http("/away") + "'");
+    pump(1500);
+    EXPECT_STREQ(webkit_web_view_get_uri(view.webView()), "kivari-cell://net/index.html");
+    EXPECT_EQ(evaluate(view.webView(), "document.title"), "ran yes");
+    const auto arrived = server.arrivals();
+    EXPECT_TRUE(arrived.empty()) << ::testing::PrintToString(arrived);
+    dissolve();
+  }
 }
 
 }  // namespace
