@@ -3,10 +3,15 @@
 
 #include "../TestSupport.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <ctime>
+#include <optional>
 #include <set>
 
 namespace kivari {
@@ -55,6 +60,30 @@ TEST(SandboxLeftovers, EmptyWebKitFoldersGoWhenNoOtherRunMayUseThem) {
   fs::remove(runtime.path() / "webkitgtk/bus-proxy-ABC123");
   EXPECT_EQ(removeEmptyWebKitFolders(runtime.path(), own->path()), 1u);
   EXPECT_EQ(runtime.names(), std::set<std::string>{own->path().filename().string()});
+}
+
+// A run starts by sweeping what ended runs left; WebKit's empty folders go
+// too, since the only run left there is this one.
+TEST(SandboxLeftovers, ARunStartsBySweepingWhatEndedRunsLeft) {
+  testing::TempFolder runtime;
+  fs::permissions(runtime.path(), fs::perms::owner_all, fs::perm_options::replace);
+  runtime.write("kivari-run-Ended1/cache/registry.bin", "x");
+  const timespec old[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - 60, 0}};
+  utimensat(AT_FDCWD, (runtime.path() / "kivari-run-Ended1").c_str(), old, 0);
+  runtime.write(".flatpak/webkit-999999999-1/bwrapinfo.json", R"({"child-pid": 999999999})");
+  fs::create_directories(runtime.path() / "webkitgtk");
+  const char* cache = std::getenv("XDG_CACHE_HOME");
+  const std::optional<std::string> userCache = cache ? std::optional<std::string>(cache) : std::nullopt;
+
+  auto run = startRun(runtime.path().c_str());
+  ASSERT_TRUE(run);
+  EXPECT_EQ(runtime.names(), std::set<std::string>{run->path().filename().string()});
+  EXPECT_EQ(std::getenv("XDG_CACHE_HOME"), run->cacheFolder().string());
+  if (userCache) {
+    setenv("XDG_CACHE_HOME", userCache->c_str(), 1);
+  } else {
+    unsetenv("XDG_CACHE_HOME");
+  }
 }
 
 TEST(SandboxLeftovers, AZombieIsNoLongerRunning) {
