@@ -5,10 +5,12 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <optional>
@@ -86,10 +88,31 @@ TEST(SandboxLeftovers, ARunStartsBySweepingWhatEndedRunsLeft) {
   }
 }
 
+// /proc/PID/stat reads "pid (name) state ...", and a name may hold ") Z".
 TEST(SandboxLeftovers, AZombieIsNoLongerRunning) {
   EXPECT_TRUE(processIsRunning(getpid()));
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t running = fork();
+  if (running == 0) {
+    prctl(PR_SET_NAME, "a) Z");
+    [[maybe_unused]] const auto written = write(ready[1], "r", 1);
+    pause();
+    _exit(0);
+  }
+  char byte = 0;
+  ASSERT_EQ(read(ready[0], &byte, 1), 1);
+  EXPECT_TRUE(processIsRunning(running));
+  kill(running, SIGKILL);
+  waitpid(running, nullptr, 0);
+  close(ready[0]);
+  close(ready[1]);
+
   const pid_t child = fork();
-  if (child == 0) _exit(0);
+  if (child == 0) {
+    prctl(PR_SET_NAME, "a) R");
+    _exit(0);
+  }
   // Until it is reaped, the ended child stays in the process table.
   for (int i = 0; i < 500 && processIsRunning(child); ++i) usleep(2000);
   EXPECT_FALSE(processIsRunning(child));
