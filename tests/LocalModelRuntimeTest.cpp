@@ -34,6 +34,8 @@ class FakeRuntimeServer {
     std::string body;
     // Headers and the first byte of the body, then silence.
     bool stall = false;
+    // Headers and the body in ten pieces this far apart.
+    milliseconds trickle{0};
   };
 
   std::uint16_t port() const { return server_.port(); }
@@ -80,6 +82,7 @@ class FakeRuntimeServer {
       }
     }
     soup_server_message_set_status(message, response.status, nullptr);
+    if (response.trickle.count() > 0) return trickle(message, response);
     if (response.stall) {
       // A chunked body that is never completed: the server sends what it has and waits.
       soup_message_headers_set_encoding(soup_server_message_get_response_headers(message),
@@ -90,6 +93,50 @@ class FakeRuntimeServer {
     }
     soup_server_message_set_response(message, "application/json", SOUP_MEMORY_COPY,
                                      response.body.data(), response.body.size());
+  }
+
+  // Sends the rest of a body a piece at a time from the server's loop, until
+  // it is all sent or the client has gone.
+  struct Trickle {
+    SoupServerMessage* message;
+    std::string rest;
+    std::size_t piece;
+    gulong finished = 0;
+    bool gone = false;
+  };
+
+  static void trickle(SoupServerMessage* message, const Response& response) {
+    soup_message_headers_set_encoding(soup_server_message_get_response_headers(message), SOUP_ENCODING_CHUNKED);
+    auto* feed = new Trickle{SOUP_SERVER_MESSAGE(g_object_ref(message)), response.body, response.body.size() / 10 + 1};
+    feed->finished = g_signal_connect(message, "finished", G_CALLBACK(+[](SoupServerMessage*, gpointer data) {
+                                        static_cast<Trickle*>(data)->gone = true;
+                                      }), feed);
+    appendPiece(feed);
+    GSource* timer = g_timeout_source_new(static_cast<guint>(response.trickle.count()));
+    g_source_set_callback(timer, [](gpointer data) -> gboolean {
+      auto* next = static_cast<Trickle*>(data);
+      if (next->gone) return G_SOURCE_REMOVE;
+      const bool last = appendPiece(next);
+      soup_server_message_unpause(next->message);
+      return last ? G_SOURCE_REMOVE : G_SOURCE_CONTINUE;
+    }, feed, [](gpointer data) {
+      auto* ended = static_cast<Trickle*>(data);
+      g_signal_handler_disconnect(ended->message, ended->finished);
+      g_object_unref(ended->message);
+      delete ended;
+    });
+    g_source_attach(timer, g_main_context_get_thread_default());
+    g_source_unref(timer);
+  }
+
+  // True once the last piece is in.
+  static bool appendPiece(Trickle* feed) {
+    SoupMessageBody* body = soup_server_message_get_response_body(feed->message);
+    const std::size_t size = std::min(feed->piece, feed->rest.size());
+    soup_message_body_append(body, SOUP_MEMORY_COPY, feed->rest.data(), size);
+    feed->rest.erase(0, size);
+    if (feed->rest.empty()) soup_message_body_complete(body);
+    return feed->rest.empty();
   }
 
   mutable std::mutex mutex_;
@@ -289,6 +336,21 @@ TEST(LocalModelRuntimeStalls, StalledRepliesNeverHoldUpANewRequestAndEndOnceSile
     return std::all_of(replies.begin(), replies.end(), [](const auto& reply) { return reply.has_value(); });
   }));
   for (std::size_t i = 1; i < kStalled; ++i) EXPECT_FALSE(*replies[i]) << i;
+}
+
+// An answer that keeps coming for longer than the idle limit, never silent
+// as long, is taken.
+TEST(LocalModelRuntimeStalls, AReplyThatKeepsComingOutlastsTheIdleLimit) {
+  FakeRuntimeServer server;
+  LocalModelRuntime runtime("127.0.0.1", server.port(), milliseconds(600));
+  ASSERT_TRUE(runtime.isAvailable());
+  const auto session = runtime.makeSession("prime");
+  server.queueChat({200, FakeRuntimeServer::chatBody(R"({"category":"notes"})"), false, milliseconds(100)});
+  std::optional<std::optional<ParsedIntent>> reply;
+  session->respond("slow", [&](std::optional<ParsedIntent> intent) { reply = intent; });
+  ASSERT_TRUE(pumpUntil([&] { return reply.has_value(); }));
+  ASSERT_TRUE(*reply);
+  EXPECT_EQ((*reply)->category, IntentCategory::notes);
 }
 
 TEST_F(LocalModelRuntimeSessionTest, RuntimeGoneMidRunGivesNone) {

@@ -49,11 +49,12 @@ TEST(RunFolder, SweepsOnlyEndedRunsAndGoesWithItsRun) {
   parent.write("kivari-run-Ended1/cache/registry.bin", "x");
   parent.write("kivari-run-Fresh1/cache/registry.bin", "x");
   parent.write("kivari-run-Short/x", "x");
+  parent.write("kivari-run-Longer1/x", "x");
   parent.write("kivari-run-file12", "x");
   parent.write("elsewhere/kivari-run-Inside/x", "x");
   fs::create_directory_symlink(parent.path() / "elsewhere", parent.path() / "kivari-run-Link12");
   for (const char* name :
-       {"kivari-run-Ended1", "kivari-run-Short", "kivari-run-file12", "kivari-run-Link12"}) {
+       {"kivari-run-Ended1", "kivari-run-Short", "kivari-run-Longer1", "kivari-run-file12", "kivari-run-Link12"}) {
     age(parent.path() / name);
   }
   age(live->path());
@@ -61,7 +62,7 @@ TEST(RunFolder, SweepsOnlyEndedRunsAndGoesWithItsRun) {
   EXPECT_EQ(removeEndedRunFolders(parent.path()), 1u);
   EXPECT_EQ(parent.names(),
             (std::set<std::string>{live->path().filename().string(), "kivari-run-Fresh1", "kivari-run-Short",
-                                   "kivari-run-file12", "kivari-run-Link12", "elsewhere"}));
+                                   "kivari-run-Longer1", "kivari-run-file12", "kivari-run-Link12", "elsewhere"}));
   EXPECT_TRUE(fs::exists(parent.path() / "elsewhere/kivari-run-Inside/x"));
 
   // Another run counts while it is live or too new to tell; an ended one does not.

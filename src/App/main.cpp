@@ -44,16 +44,6 @@ void quitOnSignals(kivari::KivariDesktopApp& app) {
   sigaction(SIGTERM, &action, nullptr);
 }
 
-// What web views left in the runtime folder: the sandbox folders of ended
-// processes (earlier runs' too), and WebKit's own folders once empty. The
-// web engine's processes end after this one: what they hold at exit, the
-// next run sweeps.
-void sweepRuntime(const std::filesystem::path& ownRun) {
-  const char* runtime = g_get_user_runtime_dir();
-  kivari::removeEndedSandboxFolders(runtime, getpid(), kivari::processIsRunning);
-  kivari::removeEmptyWebKitFolders(runtime, ownRun);
-}
-
 }  // namespace
 
 int main() {
@@ -64,25 +54,14 @@ int main() {
   }
   // Before any library reads its environment: the caches GStreamer and the
   // event-sound library keep go to a folder of this run, not under HOME.
-  // With no session runtime folder (a bare X server), GLib would pick the
-  // home folder for web views' sandbox bookkeeping: the run gives one too.
-  const char* runtime = g_getenv("XDG_RUNTIME_DIR");
-  const auto parent = kivari::runFolderParent(runtime);
-  kivari::removeEndedRunFolders(parent);
-  std::unique_ptr<kivari::RunFolder> run = kivari::RunFolder::create(parent);
-  if (run) {
-    kivari::setForThisRun("XDG_CACHE_HOME", run->cacheFolder().string());
-    if (runtime == nullptr || *runtime == '\0') {
-      kivari::setForThisRun("XDG_RUNTIME_DIR", run->runtimeFolder().string());
-    }
-    sweepRuntime(run->path());
-  }
+  std::unique_ptr<kivari::RunFolder> run = kivari::startRun(g_getenv("XDG_RUNTIME_DIR"));
   int status = 0;
   {
     kivari::KivariDesktopApp app;
     quitOnSignals(app);
     status = app.run();
   }
-  if (run) sweepRuntime(run->path());
+  // The web engine's processes end after this one: what they hold, the next run sweeps.
+  if (run) kivari::sweepRuntime(g_get_user_runtime_dir(), *run);
   return status;
 }

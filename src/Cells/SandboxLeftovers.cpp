@@ -102,4 +102,25 @@ bool processIsRunning(int pid) {
   return state != 'Z' && state != 'X';
 }
 
+void sweepRuntime(const fs::path& runtimeFolder, const RunFolder& ownRun) {
+  removeEndedSandboxFolders(runtimeFolder, getpid(), processIsRunning);
+  removeEmptyWebKitFolders(runtimeFolder, ownRun.path());
+}
+
+std::unique_ptr<RunFolder> startRun(const char* sessionRuntime) {
+  const fs::path parent = runFolderParent(sessionRuntime);
+  removeEndedRunFolders(parent);
+  auto run = RunFolder::create(parent);
+  if (!run) return nullptr;
+  setForThisRun("XDG_CACHE_HOME", run->cacheFolder().string());
+  // Without one, GLib would pick the home folder for web views' sandbox bookkeeping.
+  fs::path runtime = sessionRuntime != nullptr ? sessionRuntime : "";
+  if (runtime.empty()) {
+    runtime = run->runtimeFolder();
+    setForThisRun("XDG_RUNTIME_DIR", runtime.string());
+  }
+  sweepRuntime(runtime, *run);
+  return run;
+}
+
 }  // namespace kivari

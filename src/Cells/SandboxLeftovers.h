@@ -1,8 +1,11 @@
 #pragma once
 
+#include "Core/RunFolder.h"
+
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <memory>
 
 namespace kivari {
 
@@ -25,5 +28,15 @@ std::size_t removeEmptyWebKitFolders(const std::filesystem::path& runtimeFolder,
 
 // Whether a process runs: it exists and is not a zombie waiting to be reaped.
 bool processIsRunning(int pid);
+
+// What web views left in the runtime folder: the sandbox folders of ended
+// processes (earlier runs' too), and WebKit's own folders once empty.
+void sweepRuntime(const std::filesystem::path& runtimeFolder, const RunFolder& ownRun);
+
+// A run's start, before any library reads its environment: removes the
+// folders of ended runs, makes this run's, points the libraries' caches into
+// it (and the runtime folder too when the session has none) and sweeps the
+// runtime folder. Nothing when no run folder could be made.
+std::unique_ptr<RunFolder> startRun(const char* sessionRuntime);
 
 }  // namespace kivari

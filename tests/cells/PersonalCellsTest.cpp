@@ -2,9 +2,15 @@
 #include "Cells/ComposeDraft.h"
 #include "Cells/ReminderNote.h"
 
+#include "../TestSupport.h"
+
+#include <gio/gio.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <chrono>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -103,6 +109,48 @@ TEST(ComposeDraft, TheDesktopHandOffLaunchesEachFieldInItsPlace) {
                                                 "sms:mom?body=late"}));
   takes = false;
   EXPECT_FALSE(handoff(ComposeType::email, "bob", "", ""));
+}
+
+// The real launch, after a run has started as the program's does: the mail
+// program, which outlives the run, gets the user's own cache folder (or
+// none), never the run's. Here it prints its environment.
+TEST(ComposeDraft, TheMailProgramGetsTheUsersCacheFolderNotTheRuns) {
+  testing::TempFolder home;
+  const std::string data = (home.path() / "data").string(), config = (home.path() / "config").string();
+  home.write("data/applications/kivari-test-mail.desktop",
+             "[Desktop Entry]\nType=Application\nName=Mail\nExec=/bin/sh -c env %u\n");
+  home.write("config/mimeapps.list", "[Default Applications]\nx-scheme-handler/mailto=kivari-test-mail.desktop\n");
+  const auto runtime = home.path() / "runtime";
+  std::filesystem::create_directory(runtime);
+  std::filesystem::permissions(runtime, std::filesystem::perms::owner_all, std::filesystem::perm_options::replace);
+  const std::string userCache = (home.path() / "cache").string();
+  for (const bool userSetOne : {true, false}) {
+    std::vector<std::string> env{"PATH=/usr/bin:/bin", "HOME=" + home.path().string(),
+                                 "XDG_RUNTIME_DIR=" + runtime.string(), "XDG_DATA_HOME=" + data,
+                                 "XDG_DATA_DIRS=" + data, "XDG_CONFIG_HOME=" + config, "XDG_CONFIG_DIRS=" + config};
+    if (userSetOne) env.push_back("XDG_CACHE_HOME=" + userCache);
+    std::vector<char*> envp;
+    for (auto& entry : env) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    char* argv[] = {const_cast<char*>(KIVARI_LAUNCH_PROBE), const_cast<char*>("mailto:bob"), nullptr};
+    // Its output ends once the mail program, which holds it too, has ended.
+    gchar* out = nullptr;
+    gint status = -1;
+    ASSERT_TRUE(g_spawn_sync(nullptr, argv, envp.data(), G_SPAWN_DEFAULT, nullptr, nullptr, &out, nullptr,
+                             &status, nullptr));
+    std::map<std::string, std::string> seen;
+    std::istringstream lines(out != nullptr ? out : "");
+    g_free(out);
+    for (std::string line; std::getline(lines, line);) {
+      const auto equals = line.find('=');
+      if (equals != std::string::npos) seen[line.substr(0, equals)] = line.substr(equals + 1);
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    ASSERT_EQ(seen["HOME"], home.path().string());  // the mail program ran
+    EXPECT_EQ(seen.count("XDG_CACHE_HOME") != 0 ? seen["XDG_CACHE_HOME"] : "(unset)",
+              userSetOne ? userCache : "(unset)");
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(runtime));  // the run is gone with its process
 }
 
 TEST(ReminderNote, EditingThenNotedOnceWithTheCloseAfterOneAndAHalfSeconds) {

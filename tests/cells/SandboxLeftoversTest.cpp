@@ -3,10 +3,17 @@
 
 #include "../TestSupport.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <cstdlib>
+#include <ctime>
+#include <optional>
 #include <set>
 
 namespace kivari {
@@ -57,10 +64,55 @@ TEST(SandboxLeftovers, EmptyWebKitFoldersGoWhenNoOtherRunMayUseThem) {
   EXPECT_EQ(runtime.names(), std::set<std::string>{own->path().filename().string()});
 }
 
+// A run starts by sweeping what ended runs left; WebKit's empty folders go
+// too, since the only run left there is this one.
+TEST(SandboxLeftovers, ARunStartsBySweepingWhatEndedRunsLeft) {
+  testing::TempFolder runtime;
+  fs::permissions(runtime.path(), fs::perms::owner_all, fs::perm_options::replace);
+  runtime.write("kivari-run-Ended1/cache/registry.bin", "x");
+  const timespec old[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - 60, 0}};
+  utimensat(AT_FDCWD, (runtime.path() / "kivari-run-Ended1").c_str(), old, 0);
+  runtime.write(".flatpak/webkit-999999999-1/bwrapinfo.json", R"({"child-pid": 999999999})");
+  fs::create_directories(runtime.path() / "webkitgtk");
+  const char* cache = std::getenv("XDG_CACHE_HOME");
+  const std::optional<std::string> userCache = cache ? std::optional<std::string>(cache) : std::nullopt;
+
+  auto run = startRun(runtime.path().c_str());
+  ASSERT_TRUE(run);
+  EXPECT_EQ(runtime.names(), std::set<std::string>{run->path().filename().string()});
+  EXPECT_EQ(std::getenv("XDG_CACHE_HOME"), run->cacheFolder().string());
+  if (userCache) {
+    setenv("XDG_CACHE_HOME", userCache->c_str(), 1);
+  } else {
+    unsetenv("XDG_CACHE_HOME");
+  }
+}
+
+// /proc/PID/stat reads "pid (name) state ...", and a name may hold ") Z".
 TEST(SandboxLeftovers, AZombieIsNoLongerRunning) {
   EXPECT_TRUE(processIsRunning(getpid()));
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t running = fork();
+  if (running == 0) {
+    prctl(PR_SET_NAME, "a) Z");
+    [[maybe_unused]] const auto written = write(ready[1], "r", 1);
+    pause();
+    _exit(0);
+  }
+  char byte = 0;
+  ASSERT_EQ(read(ready[0], &byte, 1), 1);
+  EXPECT_TRUE(processIsRunning(running));
+  kill(running, SIGKILL);
+  waitpid(running, nullptr, 0);
+  close(ready[0]);
+  close(ready[1]);
+
   const pid_t child = fork();
-  if (child == 0) _exit(0);
+  if (child == 0) {
+    prctl(PR_SET_NAME, "a) R");
+    _exit(0);
+  }
   // Until it is reaped, the ended child stays in the process table.
   for (int i = 0; i < 500 && processIsRunning(child); ++i) usleep(2000);
   EXPECT_FALSE(processIsRunning(child));

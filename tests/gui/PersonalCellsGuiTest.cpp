@@ -4,6 +4,7 @@
 #include "Cells/NotesExpressionView.h"
 #include "Cells/ReminderCellView.h"
 #include "Core/AppState.h"
+#include "Intent/NativeAppBridge.h"
 #include "Shell/CardViews.h"
 #include "Shell/ContentView.h"
 #include "Ui/Style.h"
@@ -144,6 +145,40 @@ TEST_F(PersonalCellsGuiTest, ComposerKeepsAMessageNobodyTookAndSendsWithControlR
   EXPECT_EQ(textOf(composer->bodyField()), body);
   scheduler.advance(milliseconds(500));
   EXPECT_EQ(state->mode(), AppMode::prompt());
+}
+
+// Past the part the field edits, a text is kept: after an edit at its start,
+// the desktop gets the whole body and the reminder notes the whole text.
+TEST_F(PersonalCellsGuiTest, AVeryLongTextGoesWholeAfterAnEdit) {
+  std::string text;
+  while (text.size() < 20000) text += "all work and no play ";
+  text += "the end";
+  state->allow(Expression::email("bob@example.com", "Lunch", text));
+  pump(20);
+  auto* composer = findIn<ComposeExpressionView>(content->cellLayer());
+  ASSERT_NE(composer, nullptr);
+  std::vector<std::string> launched;
+  composer->draft().setHandoff(ComposeDraft::nativeHandoff([&](const std::string& uri) {
+    launched.push_back(uri);
+    return true;
+  }));
+  auto body = composer->bodyField().get_buffer();
+  body->insert(body->begin(), "Dear Bob, ");
+  click(composer->sendButton());
+  ASSERT_EQ(launched.size(), 1u);
+  EXPECT_TRUE(launched[0] == NativeAppBridge::mailtoAddress("bob@example.com", "Lunch", "Dear Bob, " + text))
+      << launched[0].size();
+  scheduler.advance(milliseconds(500));
+
+  state->allow(Expression::reminder(text));
+  pump(20);
+  auto* reminder = findIn<ReminderCellView>(content->cellLayer());
+  ASSERT_NE(reminder, nullptr);
+  auto field = reminder->field().get_buffer();
+  field->insert(field->begin(), "Soon: ");
+  click(reminder->setButton());
+  EXPECT_TRUE(reminder->note().saved());
+  EXPECT_TRUE(reminder->note().text() == "Soon: " + text) << reminder->note().text().size();
 }
 
 TEST_F(PersonalCellsGuiTest, NotesTakeTheKeyboardAndStartEmptyEveryTime) {

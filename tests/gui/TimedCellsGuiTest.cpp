@@ -91,6 +91,16 @@ TEST_F(TimedCellsGuiTest, TimerCountsToDoneSilentlyWithoutASoundDevice) {
   g_signal_emit_by_name(timer->pauseButton().gobj(), "clicked");
   EXPECT_TRUE(shows(*timer, "Resume"));
   dissolve();
+
+  // A time of many digits gets smaller type, to stay inside its ring.
+  state->allow(Expression::timer(999'999'999, ""));
+  ASSERT_TRUE(pumpUntil([&] {
+    return (timer = findIn<TimerCellView>(content->cellLayer())) != nullptr && timer->get_mapped();
+  }, 3000));
+  int minimum = 0, natural = 0, baseline = 0;
+  timer->timeLabel().measure(Gtk::Orientation::HORIZONTAL, -1, minimum, natural, baseline, baseline);
+  EXPECT_LE(natural, TimerRing::kSize);
+  dissolve();
 }
 
 TEST_F(TimedCellsGuiTest, WeatherShowsTheReadingForThePlaceAfterItsQuery) {

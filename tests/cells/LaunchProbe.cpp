@@ -1,0 +1,13 @@
+// Starts a run as the program does, then hands its one argument, an address,
+// to the desktop as the composer's Send does. A process of its own: GIO
+// reads the desktop's folders once per process.
+#include "Cells/SandboxLeftovers.h"
+#include "Intent/NativeAppBridge.h"
+
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+  if (argc != 2) return 2;
+  const auto run = kivari::startRun(std::getenv("XDG_RUNTIME_DIR"));
+  return run && kivari::NativeAppBridge::launchWithDefaultHandler(argv[1]) ? 0 : 1;
+}
