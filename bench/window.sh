@@ -26,6 +26,10 @@
 #   bench/window.sh drone [build-dir] [runs]       time from start until the drone's stream reaches a private
 #                                                  PulseAudio daemon on a null sink (needs pulseaudio and pactl);
 #                                                  SCREEN=3840x2160 for a large screen
+#   bench/window.sh quit-stuck-sound [build-dir] [runs]
+#                                                  with a sound server that takes the connection and never
+#                                                  answers: time from a window close request and from SIGTERM
+#                                                  to the process's end, and whether its run folder went (python3)
 #   bench/window.sh launch-cpu [build-dir] [s]     CPU during the splash, then at rest once the first
 #                                                  security notice has come and gone
 #   bench/window.sh start-vs-bare [build-dir] [runs]
@@ -205,6 +209,67 @@ case "$what" in
       until [ -z "$(pactl list short sink-inputs 2>/dev/null)" ]; do sleep 0.05; done
     done
     ;;
+  quit-stuck-sound)
+    command -v python3 >/dev/null || { echo "quit-stuck-sound: needs python3" >&2; exit 1; }
+    # Takes every connection, never writes: the sound library waits on it.
+    socket="$runtime/stuck-sound"
+    python3 -c '
+import socket, sys
+s = socket.socket(socket.AF_UNIX)
+s.bind(sys.argv[1]); s.listen(64)
+held = []
+while True:
+    held.append(s.accept()[0])
+    open(sys.argv[1] + ".taken", "w").close()
+' "$socket" &
+    listener=$!
+    trap 'kill $pid $listener $xvfb 2>/dev/null; rm -rf "$runtime"' EXIT
+    until [ -S "$socket" ]; do sleep 0.01; done
+    for i in $(seq "${3:-5}"); do
+      for how in close SIGTERM; do
+        rm -f "$socket.taken"
+        PULSE_SERVER="unix:$socket" "$build/kivari" >"$runtime/log" 2>&1 &
+        pid=$!
+        waitForWindow
+        until [ -e "$socket.taken" ]; do sleep 0.01; done
+        sleep 0.5  # the drone's thread is inside the sound library by now
+        folder=$(find "/proc/$pid/fd" -lname '*/kivari-run-*' -printf '%l\n' | head -1)
+        if [ "$how" = close ]; then
+          # What a window manager sends for Alt+F4; prints when it was sent.
+          start=$(python3 -c '
+import ctypes, sys, time
+x = ctypes.cdll.LoadLibrary("libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XInternAtom.restype = ctypes.c_ulong
+x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+class ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5), ("pad", ctypes.c_long * 12)]
+d = x.XOpenDisplay(None)
+e = ClientMessage(type=33, window=int(sys.argv[1], 0), format=32)
+e.message_type = x.XInternAtom(d, b"WM_PROTOCOLS", 0)
+e.data[0] = x.XInternAtom(d, b"WM_DELETE_WINDOW", 0)
+x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+x.XSendEvent(d, e.window, 0, 0, ctypes.byref(e))
+x.XFlush.argtypes = [ctypes.c_void_p]
+x.XFlush(d)
+print(time.time_ns())
+' "$(xwininfo -name Kivari | awk '/Window id/ {print $4}')")
+        else
+          start=$(date +%s%N)
+          kill -TERM "$pid"
+        fi
+        wait "$pid" 2>/dev/null || true
+        end=$(date +%s%N)
+        pid=""
+        gone="run folder removed"
+        [ -z "$folder" ] && gone="no run folder seen"
+        [ -n "$folder" ] && [ -e "$folder" ] && gone="RUN FOLDER LEFT: $folder"
+        echo "run $i, $how: process ended $(( (end - start) / 1000000 )) ms after it; $gone"
+      done
+    done
+    ;;
   launch-cpu)
     seconds="${3:-60}"
     "$build/kivari" >/dev/null 2>&1 &
@@ -242,5 +307,5 @@ case "$what" in
   start-vs-bare)
     source "$root/bench/start-vs-bare.sh"
     ;;
-  *) echo "usage: $0 startup|moments|cells|help|game|personal-cells|long-text|timed-cells|launch|notice|drone|launch-cpu|start-vs-bare [build-dir] [runs|seconds|cycles]" >&2; exit 2 ;;
+  *) echo "usage: $0 startup|moments|cells|help|game|personal-cells|long-text|timed-cells|launch|notice|drone|quit-stuck-sound|launch-cpu|start-vs-bare [build-dir] [runs|seconds|cycles]" >&2; exit 2 ;;
 esac

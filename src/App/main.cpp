@@ -1,6 +1,7 @@
 #include "App/KivariDesktopApp.h"
 #include "Cells/SandboxLeftovers.h"
 #include "Core/RunFolder.h"
+#include "Shell/AmbientAudio.h"
 #include "Shell/RendererChoice.h"
 #include "Ui/ClockText.h"
 
@@ -8,7 +9,9 @@
 #include <glib.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 
@@ -63,5 +66,13 @@ int main() {
   }
   // The web engine's processes end after this one: what they hold, the next run sweeps.
   if (run) kivari::sweepRuntime(g_get_user_runtime_dir(), *run);
+  run.reset();
+  // A thread still inside the sound library may never come back, and the
+  // libraries' own teardown at exit could wait on it or pull things from
+  // under it: with our cleanup done, the process ends here instead.
+  if (!kivari::SoundWork::settle(std::chrono::milliseconds(250))) {
+    std::fflush(nullptr);
+    _exit(status);
+  }
   return status;
 }

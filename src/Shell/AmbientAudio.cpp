@@ -1,6 +1,8 @@
 #include "Shell/AmbientAudio.h"
 
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
 #include <numbers>
 
 namespace kivari {
@@ -84,6 +86,42 @@ std::vector<float> samples() {
 }
 
 }  // namespace drone
+
+namespace {
+
+struct SoundWorkCount {
+  std::mutex mutex;
+  std::condition_variable over;
+  int count = 0;
+};
+
+// Never destroyed: a thread stuck in the sound library may outlive every static.
+SoundWorkCount& soundWork() {
+  static auto* work = new SoundWorkCount;
+  return *work;
+}
+
+}  // namespace
+
+SoundWork::SoundWork() {
+  const std::lock_guard lock(soundWork().mutex);
+  ++soundWork().count;
+}
+
+SoundWork::SoundWork(SoundWork&& other) noexcept { other.held_ = false; }
+
+SoundWork::~SoundWork() {
+  if (!held_) return;
+  auto& work = soundWork();
+  const std::lock_guard lock(work.mutex);
+  if (--work.count == 0) work.over.notify_all();
+}
+
+bool SoundWork::settle(std::chrono::milliseconds grace) {
+  auto& work = soundWork();
+  std::unique_lock lock(work.mutex);
+  return work.over.wait_for(lock, grace, [&work] { return work.count == 0; });
+}
 
 AmbientAudio::AmbientAudio(Scheduler& scheduler, DroneOutputFactory makeOutput)
     : steps_(scheduler), makeOutput_(std::move(makeOutput)) {}

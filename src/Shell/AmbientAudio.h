@@ -2,6 +2,7 @@
 
 #include "Core/Scheduler.h"
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -29,13 +30,34 @@ std::vector<float> samples();
 
 }  // namespace drone
 
+// Held by each piece of sound work done on a thread of its own (opening an
+// output, letting one go) until that work is over. A sound server may keep
+// such a thread inside the sound library for as long as it likes, so
+// nothing joins one: the process's end gives them a moment through settle().
+class SoundWork {
+ public:
+  SoundWork();
+  SoundWork(SoundWork&& other) noexcept;
+  ~SoundWork();
+  SoundWork(const SoundWork&) = delete;
+  SoundWork& operator=(const SoundWork&) = delete;
+  SoundWork& operator=(SoundWork&&) = delete;
+
+  // Waits up to `grace` for all sound work to be over; whether it is.
+  static bool settle(std::chrono::milliseconds grace);
+
+ private:
+  bool held_ = true;
+};
+
 // One sound output looping the drone. Made at volume 0.
 class DroneOutput {
  public:
   virtual ~DroneOutput() = default;
   virtual float volume() const = 0;
   virtual void setVolume(float volume) = 0;
-  // Silences it and lets the sound device go; later calls do nothing.
+  // Silences it and lets the sound device go, never waiting on the sound
+  // server; later calls do nothing.
   virtual void stop() = 0;
 };
 

@@ -4,6 +4,7 @@
 #include <gst/gst.h>
 
 #include <cstring>
+#include <thread>
 
 namespace kivari {
 
@@ -77,9 +78,14 @@ class GstDroneOutput final : public DroneOutput {
     if (pipeline_ == nullptr) return;
     if (watch_ != 0) g_source_remove(watch_);
     watch_ = 0;
-    gst_element_set_state(pipeline_, GST_STATE_NULL);
-    gst_object_unref(volume_);
-    gst_object_unref(pipeline_);
+    // Going to NULL waits on the sound server (the sink corks and closes its
+    // stream), for up to half a minute a step when the server has stopped
+    // answering: a thread of its own does it.
+    std::thread([pipeline = pipeline_, volume = volume_, work = SoundWork()] {
+      gst_element_set_state(pipeline, GST_STATE_NULL);
+      gst_object_unref(volume);
+      gst_object_unref(pipeline);
+    }).detach();
     volume_ = nullptr;
     pipeline_ = nullptr;
   }

@@ -4,6 +4,7 @@
 #include "Ui/Widgets.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace kivari {
 
@@ -50,7 +51,6 @@ RootOverlays::RootOverlays(Gtk::Overlay& root, AppState& state, Scheduler& sched
 
 RootOverlays::~RootOverlays() {
   *self_ = nullptr;
-  if (droneOpener_.joinable()) droneOpener_.join();
   catalogChanged_.disconnect();
   firstShown_.disconnect();
   steps_.cancelAll();
@@ -64,12 +64,15 @@ void RootOverlays::openDrone() {
   // The samples and the sound device's start take a while: a thread of
   // their own does them, so the splash's frames keep coming. The main loop
   // takes the output over at default priority, which frames never starve.
+  // A sound server that never answers keeps the thread for as long as it
+  // likes: nothing waits for it, and a late output finds this gone.
   struct Handoff {
     std::shared_ptr<RootOverlays*> self;
     std::shared_ptr<DroneOutput> output;
+    SoundWork work;  // over once the main loop has dealt with the output
   };
-  droneOpener_ = std::thread([factory = droneOutput_, self = self_] {
-    auto* handoff = new Handoff{self, AmbientAudio::openOutput(factory)};
+  std::thread([factory = droneOutput_, self = self_, work = SoundWork()]() mutable {
+    auto* handoff = new Handoff{self, AmbientAudio::openOutput(factory), std::move(work)};
     g_idle_add_full(
         G_PRIORITY_DEFAULT,
         +[](gpointer data) {
@@ -82,7 +85,7 @@ void RootOverlays::openDrone() {
           return G_SOURCE_REMOVE;
         },
         handoff, +[](gpointer data) { delete static_cast<Handoff*>(data); });
-  });
+  }).detach();
 }
 
 void RootOverlays::droneOpened(std::shared_ptr<DroneOutput> output) {

@@ -10,7 +10,6 @@
 #include <gtkmm.h>
 
 #include <memory>
-#include <thread>
 #include <vector>
 
 namespace kivari {
@@ -74,7 +73,6 @@ class RootOverlays {
   sigc::connection firstShown_;
   // Cleared when this goes, for a drone output that is opened after that.
   std::shared_ptr<RootOverlays*> self_ = std::make_shared<RootOverlays*>(this);
-  std::thread droneOpener_;
 };
 
 }  // namespace kivari

@@ -250,5 +250,46 @@ TEST(OverlaysGuiTest, TheDroneStartsUnderTheSplashAndNotOnceTheSplashHasGone) {
   }
 }
 
+TEST(OverlaysGuiTest, GoingWhileTheDroneStillOpensWaitsForNothingAndTheLateOutputIsLetGo) {
+  struct Gate {
+    std::atomic<bool> opening = false, open = false, gaveUp = false;
+  };
+  auto gate = std::make_shared<Gate>();
+  auto output = std::make_shared<GatedOutput>();
+  ManualScheduler scheduler;
+  AppState state(std::make_unique<ManifestRegistry>(std::nullopt), AppStateServices{});
+  auto window = makeWindow();
+  Gtk::Overlay root;
+  Gtk::Box desktop;
+  root.set_child(desktop);
+  LaunchOptions options;
+  options.splash = true;
+  // A sound server that never answers. It gives up after 10 s, so that
+  // overlays waiting for it fail the test rather than hang it.
+  options.droneOutput = [gate, output](std::shared_ptr<const std::vector<float>>) -> std::shared_ptr<DroneOutput> {
+    gate->opening = true;
+    for (int ms = 0; !gate->open && !gate->gaveUp; ++ms) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      gate->gaveUp = ms == 10000;
+    }
+    return output;
+  };
+  {
+    RootOverlays overlays(root, state, scheduler, options);
+    window->set_child(root);
+    window->present();
+    ASSERT_TRUE(pumpUntil([&] { return gate->opening.load(); }));
+    window->hide();
+    pump(50);
+    window->unset_child();
+  }
+  EXPECT_FALSE(gate->gaveUp);
+  // The process's end knows the opening is still under way.
+  EXPECT_FALSE(SoundWork::settle(std::chrono::milliseconds(0)));
+  gate->open = true;
+  EXPECT_TRUE(pumpUntil([&] { return output->stopped.load(); }));
+  EXPECT_TRUE(pumpUntil([] { return SoundWork::settle(std::chrono::milliseconds(0)); }));
+}
+
 }  // namespace
 }  // namespace kivari
