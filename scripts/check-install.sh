@@ -33,6 +33,9 @@ step 15000 "Request"
 xdotool type --delay 15 "calculator"
 xdotool key Return
 step 5000 "Allow"
+# A card under the five-second launch splash takes no key, and takes Allow
+# half a second after the splash has gone.
+sleep 6
 xdotool key Return
 step 15000 "Web page" "Dissolve"
 SESSION
