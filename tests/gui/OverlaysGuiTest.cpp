@@ -208,19 +208,27 @@ struct GatedOutput : DroneOutput {
   void stop() override { stopped = true; }
 };
 
+// A bare root with the splash asked for, on a clock of its own.
+struct SplashRoot {
+  SplashRoot() {
+    root.set_child(desktop);
+    options.splash = true;
+  }
+  ManualScheduler scheduler;
+  AppState state{std::make_unique<ManifestRegistry>(std::nullopt), AppStateServices{}};
+  std::unique_ptr<Gtk::Window> window = makeWindow();
+  Gtk::Overlay root;
+  Gtk::Box desktop;
+  LaunchOptions options;
+};
+
 TEST(OverlaysGuiTest, TheDroneStartsUnderTheSplashAndNotOnceTheSplashHasGone) {
   for (const bool splashGoneFirst : {false, true}) {
     SCOPED_TRACE(splashGoneFirst ? "splash gone first" : "splash still shown");
-    ManualScheduler scheduler;
-    AppState state(std::make_unique<ManifestRegistry>(std::nullopt), AppStateServices{});
-    auto window = makeWindow();
-    Gtk::Overlay root;
-    Gtk::Box desktop;
-    root.set_child(desktop);
+    SplashRoot r;
+    auto& [scheduler, state, window, root, desktop, options] = r;
     std::atomic<bool> open = false;
     auto output = std::make_shared<GatedOutput>();
-    LaunchOptions options;
-    options.splash = true;
     options.droneOutput = [&](std::shared_ptr<const std::vector<float>>) -> std::shared_ptr<DroneOutput> {
       while (!open) std::this_thread::sleep_for(std::chrono::milliseconds(1));
       return output;
@@ -256,14 +264,8 @@ TEST(OverlaysGuiTest, GoingWhileTheDroneStillOpensWaitsForNothingAndTheLateOutpu
   };
   auto gate = std::make_shared<Gate>();
   auto output = std::make_shared<GatedOutput>();
-  ManualScheduler scheduler;
-  AppState state(std::make_unique<ManifestRegistry>(std::nullopt), AppStateServices{});
-  auto window = makeWindow();
-  Gtk::Overlay root;
-  Gtk::Box desktop;
-  root.set_child(desktop);
-  LaunchOptions options;
-  options.splash = true;
+  SplashRoot r;
+  auto& [scheduler, state, window, root, desktop, options] = r;
   // A sound server that never answers. It gives up after 10 s, so that
   // overlays waiting for it fail the test rather than hang it.
   options.droneOutput = [gate, output](std::shared_ptr<const std::vector<float>>) -> std::shared_ptr<DroneOutput> {
