@@ -265,15 +265,15 @@ TEST_F(AppStateTest, ModelAnswersArriveLaterAndInOrder) {
             (Lines{{"Ephemeral FS · Local memory only · Zero persistence on dissolve",
                     Type::system}}));
 
-  // "second" was asked before that card came up: its answer is dropped.
+  // "second" was asked before that card came up: its answer is set aside.
   resolver->answerNext(expressionIntent(Expression::calendar()));
-  EXPECT_EQ(linesSince(6), Lines{});
+  EXPECT_EQ(linesSince(6), (Lines{{"Model answer set aside · you moved on", Type::system}}));
   EXPECT_EQ(state->mode(), AppMode::capabilityPrompt(Expression::notes()));
 
   // A category alone from the model is not followed.
   submit("third", ClassifiedIntent{});
   resolver->answerNext(ClassifiedIntent{std::nullopt, std::nullopt, ProductivityCategory::document});
-  EXPECT_EQ(linesSince(8), (Lines{{AppState::hintText(), Type::system}}));
+  EXPECT_EQ(linesSince(9), (Lines{{AppState::hintText(), Type::system}}));
   EXPECT_EQ(state->mode(), AppMode::capabilityPrompt(Expression::notes()));
 }
 
@@ -298,7 +298,7 @@ TEST_F(AppStateTest, ALateAnswerNeverReplacesACardPickerOrCellShownAfterItsReque
     resolver->answerNext(expressionIntent(Expression::browser(*Url::parse("https://127.0.0.1"))));
     EXPECT_EQ(state->mode(), shown);
     EXPECT_FALSE(state->isThinking());
-    EXPECT_EQ(state->statusMessages().size(), before);
+    EXPECT_EQ(linesSince(before), (Lines{{"Model answer set aside · you moved on", Type::system}}));
   };
 
   // The card of a request typed while the model thinks.
@@ -341,7 +341,8 @@ TEST_F(AppStateTest, AnAnswerWhileTheUserTypesOrBrowsesTheCatalogIsDropped) {
     resolver->answerNext(expressionIntent(Expression::browser(*Url::parse("https://127.0.0.1"))));
     EXPECT_EQ(state->mode(), AppMode::prompt()) << why;
     EXPECT_FALSE(state->isThinking()) << why;
-    EXPECT_EQ(state->statusMessages().size(), before) << why;
+    // One line ends the "Thinking…" that no answer follows.
+    EXPECT_EQ(linesSince(before), (Lines{{"Model answer set aside · you moved on", Type::system}})) << why;
   };
   submit("unclear", ClassifiedIntent{});
   state->setIntentText("b");

@@ -136,11 +136,14 @@ TEST(KeyAction, CardsTakeOnlyKeysMeantForThem) {
   card.denyFocused = false;
   card.allowReady = true;
 
-  // The Return that put the card up, still held, presses nothing on it.
-  card.returnHeld = picker.returnHeld = true;
-  EXPECT_EQ(keyAction(Key::enter, false, card), KeyAction::swallow);
-  EXPECT_EQ(keyAction(Key::enter, false, picker), KeyAction::swallow);
-  card.returnHeld = false;
+  // A Return or Space pressed before the card was ready, still held,
+  // presses nothing on it, even on a button the user moved to.
+  card.pressedEarly = picker.pressedEarly = true;
+  for (Key key : {Key::enter, Key::space}) {
+    EXPECT_EQ(keyAction(key, false, card), KeyAction::swallow);
+    EXPECT_EQ(keyAction(key, false, picker), KeyAction::swallow);
+  }
+  card.pressedEarly = false;
 
   // Covered: keys on the card or under it stop there; what covers it and
   // Tab towards it get theirs; Esc still dissolves nothing here.
@@ -168,9 +171,9 @@ TEST(CardConsent, AnswersOnceAndOnlyWhenSeenLongEnough) {
     // A model's card: Allow waits half a second; Deny does not.
     CardConsent unasked(clock, true, false);
     EXPECT_FALSE(unasked.answer(true));
-    clock.advance(CardConsent::kUnseenGrace - Scheduler::Duration{1});
+    clock.advance(std::chrono::milliseconds(499));
     EXPECT_FALSE(unasked.answer(true));
-    clock.advance(Scheduler::Duration{1});
+    clock.advance(std::chrono::milliseconds(1));
     EXPECT_TRUE(unasked.answer(true));
     CardConsent denied(clock, true, false);
     EXPECT_TRUE(denied.answer(false));
@@ -182,11 +185,31 @@ TEST(CardConsent, AnswersOnceAndOnlyWhenSeenLongEnough) {
     EXPECT_FALSE(covered.answer(false));
     covered.setCovered(false);
     EXPECT_FALSE(covered.answer(true));
-    clock.advance(CardConsent::kUnseenGrace);
+    clock.advance(std::chrono::milliseconds(500));
     covered.setCovered(true);
     EXPECT_FALSE(covered.answer(true));
     covered.setCovered(false);
     EXPECT_TRUE(covered.answer(true));
+  }
+  {
+    // Key presses are numbered as they begin: those up to the count when
+    // the card was last ready and in view were not meant for it.
+    unsigned presses = 3;
+    CardConsent card(clock, true, false, [&] { return presses; });
+    EXPECT_FALSE(card.takesPress());  // a click begun now is not the user's answer
+    presses = 4;  // pressed inside the first half second, and held
+    clock.advance(std::chrono::milliseconds(500));
+    EXPECT_TRUE(card.pressedEarly(4));
+    EXPECT_FALSE(card.pressedEarly(5));
+    EXPECT_FALSE(card.pressedEarly(0));  // not Return or Space
+    presses = 6;  // pressed under a cover
+    card.setCovered(true);
+    EXPECT_FALSE(card.takesPress());
+    card.setCovered(false);
+    EXPECT_TRUE(card.pressedEarly(6));
+    EXPECT_TRUE(card.takesPress());
+    EXPECT_TRUE(card.answer(true));
+    EXPECT_FALSE(card.takesPress());
   }
   EXPECT_EQ(clock.pendingCount(), 0u);  // a gone card leaves no step behind
   {

@@ -111,11 +111,14 @@ void AppState::handleModelAnswer(const std::optional<ClassifiedIntent>& answer, 
   // A card, picker or cell put up after the request is what the user turned
   // to meanwhile: a late answer must not replace it, nor take the Return or
   // click meant for it. One typed while it was shown is applied.
-  if (mode_ != AppMode::prompt() && shown_ != atRequest.shown) return;
   // So is a new request being typed (submitting clears the text), and a
   // catalog opened since: a card would take the keys meant for them.
-  if (!intentText_.empty()) return;
-  if (showCatalog_ && catalogOpenings_ != atRequest.catalogOpenings) return;
+  // "Thinking…" is over either way, so the ribbon says where it went.
+  if ((mode_ != AppMode::prompt() && shown_ != atRequest.shown) || !intentText_.empty() ||
+      (showCatalog_ && catalogOpenings_ != atRequest.catalogOpenings)) {
+    post("Model answer set aside \u00b7 you moved on", Type::system);
+    return;
+  }
   answeringModel_ = true;
   applyModelAnswer(answer);
   answeringModel_ = false;

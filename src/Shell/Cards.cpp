@@ -89,8 +89,8 @@ KeyAction keyAction(Key key, bool control, const WindowKeyState& state) {
     return KeyAction::swallow;
   }
   if (key == Key::focusMove) return KeyAction::focusMoved;
+  if ((key == Key::enter || key == Key::space) && state.pressedEarly) return KeyAction::swallow;
   if (key == Key::space) return state.focusMovedByUser ? KeyAction::none : KeyAction::swallow;
-  if (key == Key::enter && !control && state.returnHeld) return KeyAction::swallow;
   // The picker's focused row takes Return itself.
   if (!state.capabilityCard) return KeyAction::none;
   if (key == Key::escape && control) return KeyAction::deny;
@@ -102,8 +102,8 @@ KeyAction keyAction(Key key, bool control, const WindowKeyState& state) {
   return KeyAction::none;
 }
 
-CardConsent::CardConsent(Scheduler& scheduler, bool unasked, bool covered)
-    : steps_(scheduler), ready_(!unasked && !covered), covered_(covered) {
+CardConsent::CardConsent(Scheduler& scheduler, bool unasked, bool covered, PressCount presses)
+    : steps_(scheduler), presses_(std::move(presses)), ready_(!unasked && !covered), covered_(covered) {
   if (!covered_) seen();
 }
 
@@ -113,9 +113,20 @@ void CardConsent::setCovered(bool covered) {
 }
 
 void CardConsent::seen() {
-  if (ready_ || graceRunning_) return;
+  if (ready_) {
+    if (!covered_) answerable();
+    return;
+  }
+  if (graceRunning_) return;
   graceRunning_ = true;
-  steps_.schedule(kUnseenGrace, [this] { ready_ = true; });
+  steps_.schedule(kUnseenGrace, [this] {
+    ready_ = true;
+    if (!covered_) answerable();
+  });
+}
+
+void CardConsent::answerable() {
+  if (presses_) earlyPresses_ = presses_();
 }
 
 bool CardConsent::answer(bool allowing) {

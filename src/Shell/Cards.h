@@ -6,6 +6,7 @@
 #include "Core/Url.h"
 #include "Ui/Palette.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -54,14 +55,18 @@ struct CapabilityCardContent {
 class CardConsent {
  public:
   static constexpr Scheduler::Duration kUnseenGrace{500};
+  // How many presses of Return or Space the window has seen so far.
+  using PressCount = std::function<unsigned()>;
 
-  CardConsent(Scheduler& scheduler, bool unasked, bool covered);
+  CardConsent(Scheduler& scheduler, bool unasked, bool covered, PressCount presses = {});
   CardConsent(const CardConsent&) = delete;
   CardConsent& operator=(const CardConsent&) = delete;
 
   void setCovered(bool covered);
   bool covered() const { return covered_; }
   bool allowReady() const { return ready_; }
+  // Whether a press that starts now (a click on Allow) may end in an answer.
+  bool takesPress() const { return ready_ && !covered_ && !answered_; }
   // Takes an answer (Allow when `allowing`, else Deny or a pick): true the
   // one time it may act, false while covered, after an answer, and for
   // Allow before the card is ready.
@@ -70,22 +75,23 @@ class CardConsent {
   // The user moved the focus on the card (Tab, an arrow).
   void noteFocusMoved() { focusMovedByUser_ = true; }
   bool focusMovedByUser() const { return focusMovedByUser_; }
-  // Which release of Return the card came up before, when Return was down.
-  void noteReturnDown(unsigned releases) { returnDownAt_ = releases; }
-  bool returnHeld(bool down, unsigned releases) const {
-    return down && returnDownAt_ && *returnDownAt_ == releases;
-  }
+  // Whether the key press numbered `press` (counted as PressCount counts)
+  // began before the card was last ready and in view: held or repeating,
+  // it was not meant for the card as the user sees it.
+  bool pressedEarly(unsigned press) const { return press != 0 && press <= earlyPresses_; }
 
  private:
   void seen();
+  void answerable();
 
   ScopedScheduler steps_;
+  PressCount presses_;
   bool ready_;
   bool covered_;
   bool graceRunning_ = false;
   bool answered_ = false;
   bool focusMovedByUser_ = false;
-  std::optional<unsigned> returnDownAt_;
+  unsigned earlyPresses_ = 0;
 };
 
 }  // namespace kivari

@@ -127,6 +127,7 @@ ContentView::ContentView(Gtk::Window& window, AppState& state, Scheduler& schedu
 
 ContentView::~ContentView() {
   overlays_.reset();
+  g_weak_ref_clear(&focusUnderCatalog_);
   for (auto& c : connections_) c.disconnect();
   // The stack holds the layers by reference; they go before it does.
   for (auto& layer : leaving_) layerArea_.remove(*layer);
@@ -148,7 +149,7 @@ WindowKeyState ContentView::keyState() {
     keys.focusBelowCover = focus == nullptr || focus == &column_ || focus->is_ancestor(column_);
     keys.allowReady = consent_->allowReady();
     keys.focusMovedByUser = consent_->focusMovedByUser();
-    keys.returnHeld = consent_->returnHeld(keys_->returnDown(), keys_->returnReleases());
+    keys.pressedEarly = consent_->pressedEarly(keys_->currentPress());
   }
   return keys;
 }
@@ -156,6 +157,7 @@ WindowKeyState ContentView::keyState() {
 bool ContentView::covered() const { return overlays_ && overlays_->covers(); }
 
 void ContentView::coverChanged() {
+  followCatalog();
   if (!consent_ || !card_) return;
   const bool covered = this->covered();
   consent_->setCovered(covered);
@@ -168,12 +170,39 @@ void ContentView::coverChanged() {
   }
 }
 
+// The keyboard follows the catalog: into it as it opens, never under it
+// while it shows, and back to where it was (or the prompt) as it goes. A
+// card that comes up meanwhile takes it for itself.
+void ContentView::followCatalog() {
+  CellCatalogView* catalog = overlays_ ? overlays_->catalog() : nullptr;
+  if ((catalog != nullptr) == catalogHasKeys_) return;
+  catalogHasKeys_ = catalog != nullptr;
+  auto* root = get_root();
+  if (catalog != nullptr) {
+    Gtk::Widget* focus = root != nullptr ? root->get_focus() : nullptr;
+    g_weak_ref_set(&focusUnderCatalog_, focus != nullptr ? focus->gobj() : nullptr);
+    // The panel itself, not its first button: a Return typed on will not
+    // close it or pick an entry the user never chose. Tab moves into it.
+    catalog->set_focusable(true);
+    if (!catalog->grab_focus() && root != nullptr) root->unset_focus();
+    column_.set_can_focus(false);
+    return;
+  }
+  column_.set_can_focus(true);
+  auto* before = static_cast<GtkWidget*>(g_weak_ref_get(&focusUnderCatalog_));
+  g_weak_ref_set(&focusUnderCatalog_, nullptr);
+  const bool back = before != nullptr && gtk_widget_is_ancestor(before, GTK_WIDGET(column_.gobj())) &&
+                    gtk_widget_get_mapped(before) && gtk_widget_grab_focus(before);
+  if (before != nullptr) g_object_unref(before);
+  if (!back && plan_.promptDesktop && !card_) promptDesktop_.takeFocus();
+}
+
 std::unique_ptr<Gtk::Widget> ContentView::buildCard() {
   const std::vector<Gtk::Widget*> backdrop{&background_, &promptDesktop_};
   // Each card answers once, and only while the user can see it; its buttons
   // keep its own consent, so a leaving card's button does nothing.
-  auto consent = std::make_shared<CardConsent>(scheduler_, state_.shownUnasked(), covered());
-  if (keys_ && keys_->returnDown()) consent->noteReturnDown(keys_->returnReleases());
+  auto consent = std::make_shared<CardConsent>(scheduler_, state_.shownUnasked(), covered(),
+                                               [this] { return keys_ ? keys_->pressCount() : 0u; });
   consent_ = consent;
   if (const auto* picker = state_.mode().as<AppMode::DnaPicker>()) {
     auto* card = Gtk::make_managed<DNAPickerView>(
@@ -202,6 +231,17 @@ std::unique_ptr<Gtk::Widget> ContentView::buildCard() {
         });
     cardDefault_ = &card->allowButton();
     focusWhenShown(*cardDefault_, consent);
+    // A press on Allow that begins before the card can take it is the
+    // card's own: caught on its way down, the button never sees it, so its
+    // release clicks nothing.
+    auto early = Gtk::GestureClick::create();
+    early->set_propagation_phase(Gtk::PropagationPhase::CAPTURE);
+    early->signal_pressed().connect([g = early.get(), card, consent](int, double x, double y) {
+      Gtk::Widget* at = card->pick(x, y);
+      const bool onAllow = at != nullptr && (at == &card->allowButton() || at->is_ancestor(card->allowButton()));
+      if (onAllow && !consent->takesPress()) g->set_state(Gtk::EventSequenceState::CLAIMED);
+    });
+    card->add_controller(early);
     capabilityCard_ = card;
     return std::make_unique<CardLayer>(card, 380 + 2 * 28, 28, backdrop);
   }

@@ -50,6 +50,7 @@ class ContentView : public Gtk::Overlay {
   // Whether the splash or the catalog lies over the layers.
   bool covered() const;
   void coverChanged();
+  void followCatalog();
 
   AppState& state_;
   Scheduler& scheduler_;
@@ -84,6 +85,9 @@ class ContentView : public Gtk::Overlay {
   std::vector<sigc::connection> connections_;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   std::unique_ptr<RootOverlays> overlays_;
+  bool catalogHasKeys_ = false;
+  // Where the keyboard was when the catalog opened, while that widget lives.
+  GWeakRef focusUnderCatalog_{};
 };
 
 }  // namespace kivari

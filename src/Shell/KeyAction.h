@@ -20,15 +20,16 @@ struct WindowKeyState {
   bool focusBelowCover = false;   // the focus is on the card or under it, not on what covers it
   bool allowReady = true;         // the card has been seen long enough to be allowed
   bool focusMovedByUser = false;  // the card's focus is where the user put it, not where the card did
-  bool returnHeld = false;        // the Return that was down when the card came up is still down
+  bool pressedEarly = false;      // this Return or Space was pressed before the card could take it
 };
 
 // Esc dissolves an open cell whatever modifiers are held. On the capability
 // card Control-Esc denies, and Return presses the focused button: Deny when
 // it holds the focus, Allow otherwise, and then only once the card is ready.
 // A card under the splash or the catalog takes no key. Space presses only a
-// button the user moved the focus to, and a Return held since before the
-// card came up presses nothing on it. Everything else passes through.
+// button the user moved the focus to, and a Return or Space pressed before
+// the card was ready (and still held, or repeating) presses nothing on it.
+// Everything else passes through.
 KeyAction keyAction(Key key, bool control, const WindowKeyState& state);
 
 }  // namespace kivari

@@ -32,6 +32,13 @@ Key keyOf(guint keyval) {
   }
 }
 
+// Return and Enter are one key to a card, as are the two Spaces.
+guint heldKey(guint keyval) {
+  if (isReturn(keyval)) return GDK_KEY_Return;
+  if (keyval == GDK_KEY_KP_Space) return GDK_KEY_space;
+  return keyval;
+}
+
 }  // namespace
 
 KeyMonitor::KeyMonitor(Gtk::Window& window, State state, std::function<void(KeyAction)> act)
@@ -40,27 +47,29 @@ KeyMonitor::KeyMonitor(Gtk::Window& window, State state, std::function<void(KeyA
   controller->set_propagation_phase(Gtk::PropagationPhase::CAPTURE);
   controller->signal_key_pressed().connect(
       [this](guint keyval, guint, Gdk::ModifierType modifiers) {
-        if (isReturn(keyval)) returnDown_ = true;
+        const Key key = keyOf(keyval);
+        currentPress_ = 0;
+        if (key == Key::enter || key == Key::space) {
+          // A repeat, or a press whose release went elsewhere, keeps its number.
+          auto [it, fresh] = held_.try_emplace(heldKey(keyval), 0);
+          if (fresh) it->second = ++presses_;
+          currentPress_ = it->second;
+        }
         const bool control = (modifiers & Gdk::ModifierType::CONTROL_MASK) != Gdk::ModifierType{};
-        const KeyAction action = keyAction(keyOf(keyval), control, state_());
+        const KeyAction action = keyAction(key, control, state_());
+        currentPress_ = 0;
         if (action == KeyAction::none) return false;
         if (action == KeyAction::swallow) return true;
         act_(action);
         return action != KeyAction::focusMoved;
       },
       false);
-  controller->signal_key_released().connect([this](guint keyval, guint, Gdk::ModifierType) {
-    if (!isReturn(keyval)) return;
-    returnDown_ = false;
-    ++returnReleases_;
-  });
+  controller->signal_key_released().connect(
+      [this](guint keyval, guint, Gdk::ModifierType) { held_.erase(heldKey(keyval)); });
   window.add_controller(controller);
   // A release the window never sees leaves no key held.
   activeChanged_ = window.property_is_active().signal_changed().connect([this] {
-    if (!window_.is_active() && returnDown_) {
-      returnDown_ = false;
-      ++returnReleases_;
-    }
+    if (!window_.is_active()) held_.clear();
   });
 }
 

@@ -5,6 +5,7 @@
 #include <gtkmm.h>
 
 #include <functional>
+#include <map>
 
 namespace kivari {
 
@@ -17,10 +18,12 @@ class KeyMonitor {
   KeyMonitor(const KeyMonitor&) = delete;
   KeyMonitor& operator=(const KeyMonitor&) = delete;
 
-  // Whether Return is down now, and how often it has been let go: a card
-  // tells the Return that put it up from one pressed on it.
-  bool returnDown() const { return returnDown_; }
-  unsigned returnReleases() const { return returnReleases_; }
+  // Presses of Return or Space are numbered as they begin; a held key's
+  // repeats keep its number. A card tells from it a press meant for it
+  // from one that began before it could take it.
+  unsigned pressCount() const { return presses_; }
+  // The number of the Return or Space press being handled now, else 0.
+  unsigned currentPress() const { return currentPress_; }
 
  private:
   Gtk::Window& window_;
@@ -28,8 +31,10 @@ class KeyMonitor {
   sigc::connection activeChanged_;
   State state_;
   std::function<void(KeyAction)> act_;
-  bool returnDown_ = false;
-  unsigned returnReleases_ = 0;
+  // Each held Return or Space, by key, with the number of its press.
+  std::map<guint, unsigned> held_;
+  unsigned presses_ = 0;
+  unsigned currentPress_ = 0;
 };
 
 }  // namespace kivari

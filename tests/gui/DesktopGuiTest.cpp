@@ -16,6 +16,9 @@
 #include <algorithm>
 #include <functional>
 
+// Last: the X11 headers define names such as None.
+#include "XPointer.h"
+
 namespace kivari {
 namespace {
 
@@ -369,6 +372,98 @@ TEST_F(ConsentGuiTest, CardsTakeNoKeyMeantForSomethingElse) {
   pump(150);
   EXPECT_NE(state->mode().as<AppMode::CapabilityPrompt>(), nullptr);  // unseen until now
   clock.advance(CardConsent::kUnseenGrace);
+  xdotool({"key", "Return"});
+  EXPECT_TRUE(pumpUntil([&] { return state->mode().isExpressing(); }));
+}
+
+// A press is the user's answer only if it began on a card that was ready.
+TEST_F(ConsentGuiTest, APressBegunBeforeTheCardWasReadyAllowsNothing) {
+  const auto oslo = Expression::weather("Oslo");
+  const auto modelCard = [&] {
+    state->setIntentText("what is it like outside in oslo");
+    state->submit();
+    resolver->pending(ClassifiedIntent{oslo, std::nullopt, std::nullopt});
+    return focusedCard();
+  };
+  const auto stillAsking = [&] {
+    pump(150);
+    return state->mode() == AppMode::capabilityPrompt(oslo);
+  };
+  const auto opens = [&] { return pumpUntil([&] { return state->mode() == AppMode::expressing(oslo); }); };
+
+  // A click on Allow pressed inside the half second, let go after it; then a fresh one.
+  auto* card = modelCard();
+  ASSERT_NE(card, nullptr);
+  auto& allow = card->allowButton();
+  pump(kModeAnimationMs + 100);  // in place, its entrance over
+  ASSERT_TRUE(testing::pointerAt(*window, allow, allow.get_width() / 2.0, allow.get_height() / 2.0, {"mousedown", "1"}));
+  pump(100);
+  clock.advance(std::chrono::milliseconds(500));
+  xdotool({"mouseup", "1"});
+  EXPECT_TRUE(stillAsking());
+  xdotool({"click", "1"});
+  EXPECT_TRUE(opens());
+  state->dissolve();
+
+  // A Return pressed inside the half second and held until it repeats.
+  ASSERT_NE(modelCard(), nullptr);
+  takeKeyboard();
+  xdotool({"keydown", "Return"});
+  pump(100);
+  clock.advance(std::chrono::milliseconds(500));
+  xdotool({"keydown", "Return"});  // a repeat: pressed again, never let go
+  EXPECT_TRUE(stillAsking());
+  // Let go while the window has lost the keyboard: the next Return is fresh.
+  {
+    Gtk::Window other;
+    other.present();
+    ASSERT_TRUE(pumpUntil([&] { return !window->is_active(); }));
+    xdotool({"keyup", "Return"});
+    pump(50);
+    other.hide();
+  }
+  testing::focusWindow(*window);
+  ASSERT_TRUE(pumpUntil([&] { return window->is_active(); }));
+  EXPECT_TRUE(stillAsking());
+  xdotool({"key", "Return"});
+  EXPECT_TRUE(opens());
+}
+
+// The keyboard goes into what covers the desktop and comes back when it goes.
+TEST_F(ConsentGuiTest, TheKeyboardFollowsTheCatalogAndTheSplash) {
+  auto& field = content->promptDesktop().promptField();
+  ASSERT_TRUE(pumpUntil([&] { return holdsFocus(*window, field); }));
+  auto& button = content->promptDesktop().catalogButton();
+  ASSERT_TRUE(testing::clickAt(*window, button, button.get_width() / 2.0, button.get_height() / 2.0));
+  ASSERT_TRUE(pumpUntil([&] { return content->overlays().catalog() != nullptr; }));
+  auto* catalog = content->overlays().catalog();
+  EXPECT_TRUE(pumpUntil([&] { return holdsFocus(*window, *catalog); }));
+  xdotool({"type", "--delay", "15", "take a note"});
+  xdotool({"key", "Return", "Tab"});
+  pump(150);
+  EXPECT_EQ(state->intentText(), "");
+  EXPECT_EQ(state->mode(), AppMode::prompt());
+  EXPECT_TRUE(holdsFocus(*window, *catalog));
+  testing::click(catalog->closeButton());
+  EXPECT_TRUE(pumpUntil([&] { return holdsFocus(*window, field); }));
+
+  // A card that came up under the launch splash takes the keyboard once the
+  // splash has gone, and Allow half a second after that.
+  closeDesktop();
+  LaunchOptions launch{.splash = true, .droneOutput = [](auto) { return std::shared_ptr<DroneOutput>(); }};
+  ASSERT_TRUE(openDesktop(clock, {}, nullptr, launch));
+  takeKeyboard();
+  state->setIntentText("weather");
+  state->submit();
+  pump(100);
+  EXPECT_FALSE(focusInside(*window, content->cardLayer()));
+  clock.advance(std::chrono::seconds(5));
+  ASSERT_EQ(content->overlays().splash(), nullptr);
+  ASSERT_NE(focusedCard(), nullptr);
+  xdotool({"key", "Return"});
+  pump(150);
+  EXPECT_NE(state->mode().as<AppMode::CapabilityPrompt>(), nullptr);
+  clock.advance(std::chrono::milliseconds(500));
   xdotool({"key", "Return"});
   EXPECT_TRUE(pumpUntil([&] { return state->mode().isExpressing(); }));
 }

@@ -17,22 +17,14 @@
 #include <thread>
 
 // Last: the X11 headers define names such as None.
-#include <gdk/x11/gdkx.h>
+#include "XPointer.h"
 
 namespace kivari {
 namespace {
 
+using testing::clickAt;
 using testing::pump;
 using testing::pumpUntil;
-
-// A real pointer click at (x, y) of `widget`, through the X server.
-void clickAt(Gtk::Window& window, Gtk::Widget& widget, double x, double y) {
-  double wx = 0, wy = 0;
-  ASSERT_TRUE(widget.translate_coordinates(window, x, y, wx, wy));
-  const auto xid = gdk_x11_surface_get_xid(window.get_surface()->gobj());
-  testing::xdotool({"mousemove", "--window", std::to_string(xid), std::to_string(static_cast<int>(wx)),
-                    std::to_string(static_cast<int>(wy)), "click", "1"});
-}
 
 Gtk::Label* findLabel(Gtk::Widget& root, const std::string& text) {
   if (auto* label = dynamic_cast<Gtk::Label*>(&root); label != nullptr && label->get_text().raw() == text) return label;
@@ -80,7 +72,7 @@ TEST_F(CatalogGuiTest, ClickingAWayCapsuleSubmitsItsEntrysPrompt) {
   ASSERT_TRUE(quiet->translate_coordinates(*scroller, 0, 0, x, y));
   adjustment->set_value(y - 100);
   pump(200);
-  clickAt(*window, *quiet, quiet->get_width() / 2.0, quiet->get_height() / 2.0);
+  ASSERT_TRUE(clickAt(*window, *quiet, quiet->get_width() / 2.0, quiet->get_height() / 2.0));
   ASSERT_TRUE(pumpUntil([&] { return state->statusMessages().size() == 3; }));
   EXPECT_EQ(state->statusMessages()[1].text, "mute");
   EXPECT_FALSE(state->showCatalog());
@@ -105,7 +97,7 @@ TEST(OverlaysGuiTest, AClickThroughTheBannerReachesTheWidgetUnderIt) {
   ASSERT_EQ(banner.loop().phase(), AlertPhase::threat);
   ASSERT_TRUE(pumpUntil([&] { return banner.banner().get_mapped() && !banner.banner().has_css_class("away"); }));
   pump(500);  // slid in
-  clickAt(*window, banner.banner(), banner.banner().get_width() / 2.0, banner.banner().get_height() / 2.0);
+  ASSERT_TRUE(clickAt(*window, banner.banner(), banner.banner().get_width() / 2.0, banner.banner().get_height() / 2.0));
   EXPECT_TRUE(pumpUntil([&] { return clicks == 1; }));
   window->hide();
   pump(50);

@@ -21,7 +21,7 @@ namespace kivari::testing {
 class DesktopHarness {
  protected:
   bool openDesktop(Scheduler& scheduler, AppStateServices services = {},
-                   std::unique_ptr<ManifestRegistry> registry = nullptr) {
+                   std::unique_ptr<ManifestRegistry> registry = nullptr, const LaunchOptions& launch = {}) {
     installStyle();
     if (!registry) registry = std::make_unique<ManifestRegistry>(std::nullopt);
     state = std::make_unique<AppState>(std::move(registry), std::move(services));
@@ -30,7 +30,7 @@ class DesktopHarness {
     window->set_decorated(false);
     window->set_default_size(1024, 700);
     window->add_css_class("kivari");
-    content = std::make_unique<ContentView>(*window, *state, scheduler);
+    content = std::make_unique<ContentView>(*window, *state, scheduler, launch);
     window->set_child(*content);
     window->present();
     const bool mapped = pumpUntil([&] { return window->get_mapped(); }, 3000);
