@@ -1,6 +1,7 @@
 #include "Cells/ExpressionHostView.h"
 
 #include "Cells/CellContentFilter.h"
+#include "Cells/CellNetworkWall.h"
 #include "Cells/ManifestEntry.h"
 
 #include <filesystem>
@@ -89,11 +90,12 @@ void ExpressionHostView::serveCellFile(WebKitURISchemeRequest* request, gpointer
 
 ExpressionHostView::ExpressionHostView(const ExpressionManifest& manifest, const ManifestRegistry& registry)
     : Gtk::Box(Gtk::Orientation::VERTICAL, 0), manifest_(manifest), registry_(registry) {
-  web_ = std::make_unique<CellWebView>([this](WebKitWebContext* context) {
+  web_ = std::make_unique<CellWebView>([this](WebKitWebContext* context, WebKitNetworkSession* session) {
     files_ = new CellFiles();
     webkit_web_context_register_uri_scheme(
         context, kCellScheme, serveCellFile, files_,
         [](gpointer data) { delete static_cast<CellFiles*>(data); });
+    walled_ = wallOffNetwork(session);
   });
   // Whatever the page leaves transparent shows the cell frame beneath.
   const GdkRGBA transparent{0, 0, 0, 0};
@@ -120,6 +122,7 @@ void ExpressionHostView::loadExpression() {
     if (!files_->onlyFile) return;
   }
   files_->folder = entry->folder;
+  if (!walled_) return;
   // Nothing is asked for before the content filter is in place, and without
   // it nothing at all: compiling it takes a moment the first time.
   WebKitWebView* view = web_->view();

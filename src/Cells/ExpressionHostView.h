@@ -16,9 +16,10 @@ namespace kivari {
 // own, that shows the cell's entry page. The page reads its own folder through
 // the kivari-cell scheme and nothing else of the disk, and reaches no network:
 // a content filter, in place before the page starts loading, blocks every
-// load of another scheme, navigation leaves the scheme for nothing, and each
-// file is served with a content security policy to match. It has no way to
-// call into the application.
+// load of another scheme, navigation leaves the scheme for nothing, each
+// file is served with a content security policy to match, and beneath them
+// every connection the web engine makes ends at a dead end. The page has no
+// way to call into the application.
 class ExpressionHostView : public Gtk::Box, public DissolvingCell {
  public:
   ExpressionHostView(const ExpressionManifest& manifest, const ManifestRegistry& registry);
@@ -37,6 +38,7 @@ class ExpressionHostView : public Gtk::Box, public DissolvingCell {
 
   ExpressionManifest manifest_;
   const ManifestRegistry& registry_;
+  bool walled_ = false;
   CellFiles* files_ = nullptr;  // owned by the web context
   std::unique_ptr<CellWebView> web_;
   std::shared_ptr<CellFilterReady> filterReady_;  // loads the page once the filter is in place
