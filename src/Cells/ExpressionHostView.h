@@ -8,6 +8,7 @@
 
 #include <gtkmm.h>
 
+#include <functional>
 #include <memory>
 
 namespace kivari {
@@ -22,7 +23,10 @@ namespace kivari {
 // way to call into the application.
 class ExpressionHostView : public Gtk::Box, public DissolvingCell {
  public:
-  ExpressionHostView(const ExpressionManifest& manifest, const ManifestRegistry& registry);
+  // `cannotOpenSafely` is called, once, when the cell's walls could not be
+  // set up; the page is then never loaded.
+  ExpressionHostView(const ExpressionManifest& manifest, const ManifestRegistry& registry,
+                     std::function<void()> cannotOpenSafely = {});
   ~ExpressionHostView() override;
 
   WebKitWebView* webView() const { return web_->view(); }
@@ -34,10 +38,12 @@ class ExpressionHostView : public Gtk::Box, public DissolvingCell {
   struct CellFiles;
 
   void loadExpression();
+  void cannotOpen();
   static void serveCellFile(WebKitURISchemeRequest* request, gpointer files);
 
   ExpressionManifest manifest_;
   const ManifestRegistry& registry_;
+  std::function<void()> cannotOpenSafely_;
   bool walled_ = false;
   CellFiles* files_ = nullptr;  // owned by the web context
   std::unique_ptr<CellWebView> web_;

@@ -1,5 +1,6 @@
 #include "Cells/ExpressionHostView.h"
 #include "Cells/ManifestEntry.h"
+#include "Core/RunFolder.h"
 
 #include "../TestSupport.h"
 #include "WebTestSupport.h"
@@ -59,6 +60,27 @@ TEST_F(ExpressionHostTest, ShowsTheShippedCalculatorOnItsOwnBackground) {
 
   dissolve();
   EXPECT_TRUE(pumpUntil([] { return webKitProcesses().empty(); }));
+}
+
+// A filter that cannot be compiled, here as its run folder has gone, leaves
+// the cell empty and says so; the next cell compiles it anew.
+TEST_F(ExpressionHostTest, WithoutItsFilterACellLoadsNothingAndSaysSo) {
+  TempFolder tmp;
+  tmp.write("res/Expressions/cell/index.html", "<title>cell</title>");
+  const ManifestRegistry registry(tmp.path() / "res");
+  const auto run = RunFolder::create(tmp.path());
+  ASSERT_NE(run, nullptr);
+  fs::remove(run->path());
+  forgetCellFilter();
+  int unsafe = 0;
+  expectBlank(build(sampleManifest("cell"), registry, [&] { ++unsafe; }));
+  EXPECT_EQ(unsafe, 1);
+
+  fs::create_directory(run->path());
+  auto& again = build(sampleManifest("cell"), registry, [&] { ++unsafe; });
+  ASSERT_TRUE(loads->waitPast(0));
+  EXPECT_EQ(evaluate(again.webView(), "document.title"), "cell");
+  EXPECT_EQ(unsafe, 1);
 }
 
 // res/Expressions/cell is the cell; secret.js files lie above, beside and
