@@ -167,7 +167,7 @@ int run(Gtk::Window& window, int cycles) {
 
 int main(int argc, char** argv) {
   const int cycles = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
-  kivari::provideWebCells({kivari_web_cells_v1(), {}});
+  kivari::provideWebCells({kivari_web_cells_v2(), {}});
   auto app = Gtk::Application::create("org.kivari.GameBench", Gio::Application::Flags::NON_UNIQUE);
   int result = 1;
   app->signal_activate().connect([&] {

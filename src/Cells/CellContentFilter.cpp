@@ -79,8 +79,9 @@ void compiled(GObject* source, GAsyncResult* result, gpointer data) {
   std::error_code ec;
   fs::remove_all(compiling->folder, ec);
   delete compiling;
+  // The cell tells the user; this says why, for the log.
   if (filter == nullptr) {
-    g_warning("Kivari: the manifest cells' content filter could not be compiled: %s",
+    g_message("Kivari: the manifest cells' content filter could not be compiled: %s",
               error != nullptr ? error->message : "no reason given");
   }
   g_clear_error(&error);
@@ -94,7 +95,7 @@ void startCompiling() {
   state().compiling = true;
   const auto folder = privateStoreFolder();
   if (!folder) {
-    g_warning("Kivari: no private folder to compile the manifest cells' content filter in");
+    g_message("Kivari: no private folder to compile the manifest cells' content filter in");
     state().compiling = false;
     tellWaiting(nullptr);
     return;
@@ -115,6 +116,11 @@ void whenCellFilterReady(const std::shared_ptr<CellFilterReady>& ready) {
   }
   state().waiting.push_back(ready);
   if (!state().compiling) startCompiling();
+}
+
+void forgetCellFilter() {
+  if (state().filter != nullptr) webkit_user_content_filter_unref(state().filter);
+  state().filter = nullptr;
 }
 
 }  // namespace kivari

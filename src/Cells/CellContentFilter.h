@@ -26,4 +26,7 @@ using CellFilterReady = std::function<void(WebKitUserContentFilter* filter)>;
 // `ready` first, it is never called.
 void whenCellFilterReady(const std::shared_ptr<CellFilterReady>& ready);
 
+// For tests: the next cell compiles the filter anew, as the first of a run does.
+void forgetCellFilter();
+
 }  // namespace kivari

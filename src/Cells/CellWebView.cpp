@@ -62,10 +62,10 @@ void sweepSandboxFoldersSoon() {
 
 }  // namespace
 
-CellWebView::CellWebView(const std::function<void(WebKitWebContext*)>& prepare)
+CellWebView::CellWebView(const std::function<void(WebKitWebContext*, WebKitNetworkSession*)>& prepare)
     : context_(webkit_web_context_new()), session_(webkit_network_session_new_ephemeral()) {
   g_signal_connect(session_, "download-started", G_CALLBACK(refuseDownload), nullptr);
-  if (prepare) prepare(context_);
+  if (prepare) prepare(context_, session_);
   WebKitSettings* settings = cellSettings();
   view_ = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context_,
                                        "network-session", session_, "settings", settings, nullptr));

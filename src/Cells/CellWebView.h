@@ -12,8 +12,8 @@ namespace kivari {
 // outlives the cell.
 class CellWebView {
  public:
-  // `prepare` sees the fresh context before the view is made.
-  explicit CellWebView(const std::function<void(WebKitWebContext*)>& prepare = {});
+  // `prepare` sees the fresh context and session before the view is made.
+  explicit CellWebView(const std::function<void(WebKitWebContext*, WebKitNetworkSession*)>& prepare = {});
   ~CellWebView();
   CellWebView(const CellWebView&) = delete;
   CellWebView& operator=(const CellWebView&) = delete;

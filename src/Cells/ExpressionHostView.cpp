@@ -1,11 +1,13 @@
 #include "Cells/ExpressionHostView.h"
 
 #include "Cells/CellContentFilter.h"
+#include "Cells/CellNetworkWall.h"
 #include "Cells/ManifestEntry.h"
 
 #include <filesystem>
 #include <optional>
 #include <system_error>
+#include <utility>
 
 namespace kivari {
 
@@ -87,13 +89,18 @@ void ExpressionHostView::serveCellFile(WebKitURISchemeRequest* request, gpointer
   g_object_unref(stream);
 }
 
-ExpressionHostView::ExpressionHostView(const ExpressionManifest& manifest, const ManifestRegistry& registry)
-    : Gtk::Box(Gtk::Orientation::VERTICAL, 0), manifest_(manifest), registry_(registry) {
-  web_ = std::make_unique<CellWebView>([this](WebKitWebContext* context) {
+ExpressionHostView::ExpressionHostView(const ExpressionManifest& manifest, const ManifestRegistry& registry,
+                                       std::function<void()> cannotOpenSafely)
+    : Gtk::Box(Gtk::Orientation::VERTICAL, 0),
+      manifest_(manifest),
+      registry_(registry),
+      cannotOpenSafely_(std::move(cannotOpenSafely)) {
+  web_ = std::make_unique<CellWebView>([this](WebKitWebContext* context, WebKitNetworkSession* session) {
     files_ = new CellFiles();
     webkit_web_context_register_uri_scheme(
         context, kCellScheme, serveCellFile, files_,
         [](gpointer data) { delete static_cast<CellFiles*>(data); });
+    walled_ = wallOffNetwork(session);
   });
   // Whatever the page leaves transparent shows the cell frame beneath.
   const GdkRGBA transparent{0, 0, 0, 0};
@@ -120,16 +127,27 @@ void ExpressionHostView::loadExpression() {
     if (!files_->onlyFile) return;
   }
   files_->folder = entry->folder;
+  if (!walled_) {
+    cannotOpen();
+    return;
+  }
   // Nothing is asked for before the content filter is in place, and without
   // it nothing at all: compiling it takes a moment the first time.
-  WebKitWebView* view = web_->view();
   filterReady_ = std::make_shared<CellFilterReady>(
-      [view, address = cellAddress(manifest_.id, entry->path)](WebKitUserContentFilter* filter) {
-        if (filter == nullptr) return;
+      [this, address = cellAddress(manifest_.id, entry->path)](WebKitUserContentFilter* filter) {
+        if (filter == nullptr) {
+          cannotOpen();
+          return;
+        }
+        WebKitWebView* view = web_->view();
         webkit_user_content_manager_add_filter(webkit_web_view_get_user_content_manager(view), filter);
         webkit_web_view_load_uri(view, address.c_str());
       });
   whenCellFilterReady(filterReady_);
+}
+
+void ExpressionHostView::cannotOpen() {
+  if (cannotOpenSafely_) cannotOpenSafely_();
 }
 
 }  // namespace kivari

@@ -8,6 +8,7 @@
 
 #include <gtkmm.h>
 
+#include <functional>
 #include <memory>
 
 namespace kivari {
@@ -16,12 +17,16 @@ namespace kivari {
 // own, that shows the cell's entry page. The page reads its own folder through
 // the kivari-cell scheme and nothing else of the disk, and reaches no network:
 // a content filter, in place before the page starts loading, blocks every
-// load of another scheme, navigation leaves the scheme for nothing, and each
-// file is served with a content security policy to match. It has no way to
-// call into the application.
+// load of another scheme, navigation leaves the scheme for nothing, each
+// file is served with a content security policy to match, and beneath them
+// every connection the web engine makes ends at a dead end. The page has no
+// way to call into the application.
 class ExpressionHostView : public Gtk::Box, public DissolvingCell {
  public:
-  ExpressionHostView(const ExpressionManifest& manifest, const ManifestRegistry& registry);
+  // `cannotOpenSafely` is called, once, when the cell's walls could not be
+  // set up; the page is then never loaded.
+  ExpressionHostView(const ExpressionManifest& manifest, const ManifestRegistry& registry,
+                     std::function<void()> cannotOpenSafely = {});
   ~ExpressionHostView() override;
 
   WebKitWebView* webView() const { return web_->view(); }
@@ -33,10 +38,13 @@ class ExpressionHostView : public Gtk::Box, public DissolvingCell {
   struct CellFiles;
 
   void loadExpression();
+  void cannotOpen();
   static void serveCellFile(WebKitURISchemeRequest* request, gpointer files);
 
   ExpressionManifest manifest_;
   const ManifestRegistry& registry_;
+  std::function<void()> cannotOpenSafely_;
+  bool walled_ = false;
   CellFiles* files_ = nullptr;  // owned by the web context
   std::unique_ptr<CellWebView> web_;
   std::shared_ptr<CellFilterReady> filterReady_;  // loads the page once the filter is in place

@@ -14,8 +14,9 @@ class WebCellViews final : public WebCellFactory {
     return std::make_unique<BrowserExpressionView>(initialURL, std::move(onDismiss));
   }
   std::unique_ptr<Gtk::Widget> makeManifestHost(const ExpressionManifest& manifest,
-                                                const ManifestRegistry& registry) override {
-    return std::make_unique<ExpressionHostView>(manifest, registry);
+                                                const ManifestRegistry& registry,
+                                                std::function<void()> cannotOpenSafely) override {
+    return std::make_unique<ExpressionHostView>(manifest, registry, std::move(cannotOpenSafely));
   }
   std::unique_ptr<Gtk::Widget> makeGame(const std::string& gameName, std::function<void()> onDismiss,
                                         Scheduler& scheduler) override {
@@ -27,7 +28,7 @@ class WebCellViews final : public WebCellFactory {
 
 }  // namespace kivari
 
-extern "C" kivari::WebCellFactory* kivari_web_cells_v1() {
+extern "C" kivari::WebCellFactory* kivari_web_cells_v2() {
   static kivari::WebCellViews views;
   return &views;
 }

@@ -188,6 +188,8 @@ void AppState::dissolve() {
   post("No trace left \u00b7 " + expression.dnaSource() + " session ended", Type::system);
 }
 
+void AppState::cellFailed(std::string text) { post(std::move(text), Type::error); }
+
 void AppState::showHelp() { post(hintText(), Type::system); }
 
 }  // namespace kivari

@@ -57,6 +57,8 @@ class AppState {
   void pickDNA(const Url& url, const std::string& providerName);
   void cancelPicker();
   void dissolve();
+  // An open cell could not do what it was allowed to: `text` as an error line.
+  void cellFailed(std::string text);
 
   // One signal per field; they fire after the field has its new value.
   sigc::signal<void()>& signalModeChanged() { return modeChanged_; }

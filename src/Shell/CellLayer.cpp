@@ -127,7 +127,17 @@ std::unique_ptr<FramedCell> buildCellLayer(const Expression& expression, AppStat
         return webEngineMissingCell(expression, web.error, bundled ? nullptr : std::move(dismiss));
       }
       // Left only through Esc or the compact bar: no close of its own.
-      if (bundled) return web.factory->makeManifestHost(bundled->manifest, state.registry());
+      if (bundled) {
+        // A cell that could not be walled off stays empty, and says why. On
+        // the next turn of the loop: it may know at once, while it is built,
+        // before its "active" line is posted.
+        auto unsafe = [&state, &cellScheduler, name = expression.name()] {
+          cellScheduler.schedule(Scheduler::Duration(0), [&state, name] {
+            state.cellFailed(name + " could not be opened safely \u00b7 its network wall could not be set up");
+          });
+        };
+        return web.factory->makeManifestHost(bundled->manifest, state.registry(), unsafe);
+      }
       if (browser) return web.factory->makeBrowser(browser->url, std::move(dismiss));
       return web.factory->makeGame(game->name, std::move(dismiss), cellScheduler);
     }

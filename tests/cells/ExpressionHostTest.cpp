@@ -1,4 +1,6 @@
 #include "Cells/ExpressionHostView.h"
+#include "Cells/ManifestEntry.h"
+#include "Core/RunFolder.h"
 
 #include "../TestSupport.h"
 #include "WebTestSupport.h"
@@ -58,6 +60,27 @@ TEST_F(ExpressionHostTest, ShowsTheShippedCalculatorOnItsOwnBackground) {
 
   dissolve();
   EXPECT_TRUE(pumpUntil([] { return webKitProcesses().empty(); }));
+}
+
+// A filter that cannot be compiled, here as its run folder has gone, leaves
+// the cell empty and says so; the next cell compiles it anew.
+TEST_F(ExpressionHostTest, WithoutItsFilterACellLoadsNothingAndSaysSo) {
+  TempFolder tmp;
+  tmp.write("res/Expressions/cell/index.html", "<title>cell</title>");
+  const ManifestRegistry registry(tmp.path() / "res");
+  const auto run = RunFolder::create(tmp.path());
+  ASSERT_NE(run, nullptr);
+  fs::remove(run->path());
+  forgetCellFilter();
+  int unsafe = 0;
+  expectBlank(build(sampleManifest("cell"), registry, [&] { ++unsafe; }));
+  EXPECT_EQ(unsafe, 1);
+
+  fs::create_directory(run->path());
+  auto& again = build(sampleManifest("cell"), registry, [&] { ++unsafe; });
+  ASSERT_TRUE(loads->waitPast(0));
+  EXPECT_EQ(evaluate(again.webView(), "document.title"), "cell");
+  EXPECT_EQ(unsafe, 1);
 }
 
 // res/Expressions/cell is the cell; secret.js files lie above, beside and
@@ -198,7 +221,8 @@ class ConnectionCounter {
   std::thread thread_;
 };
 
-// The page tries every way out it has to a loopback server; none may leave.
+// The page tries every way out it has to a loopback server, in every scheme,
+// and activates links to it; none may even connect.
 TEST_F(ExpressionHostTest, APageReachesNoNetworkButLoadsItsOwnFiles) {
   ConnectionCounter server;
   ASSERT_NE(server.port(), 0);
@@ -212,15 +236,27 @@ TEST_F(ExpressionHostTest, APageReachesNoNetworkButLoadsItsOwnFiles) {
             "<link rel=prefetch href='" + http("/prefetch") + "'>"
             "<link rel=stylesheet href='" + http("/style.css") + "'>"
             "<img src='" + http("/image.png") + "'>"
+            "<img src='" + server.url("https", "/image.png") + "'>"
             "<iframe src='" + http("/frame") + "'></iframe>"
+            "<map name=m><area id=area shape=rect coords='0,0,9,9' href='" + http("/area") + "'></map>"
             "<script src='own.js'></script>"
             "<script>"
             "const tries = [() => fetch('" + http("/?secret=42") + "').catch(() => {}),"
+            "  () => fetch('" + server.url("https", "/?secret=42") + "').catch(() => {}),"
             "  () => new WebSocket('" + server.url("ws", "/socket") + "'),"
+            "  () => new WebSocket('" + server.url("wss", "/socket") + "'),"
             "  () => navigator.sendBeacon('" + http("/beacon") + "', 'x'),"
             "  () => window.open('" + http("/window") + "')];"
             "for (const attempt of tries) { try { attempt(); } catch (e) {} }"
-            "document.title = 'ran ' + window.own;"
+            "const link = (href, target) => { const a = document.createElement('a');"
+            "  a.href = href; a.target = target; document.body.append(a); a.click(); };"
+            "link('" + http("/link") + "', '');"
+            "link('" + server.url("https", "/link") + "', '');"
+            "link('" + http("/blank") + "', '_blank');"
+            "link('http://localhost:" + std::to_string(server.port()) + "/local', '');"
+            "document.getElementById('area').click();"
+            "fetch('own.js').then(r => { window.served = ['Content-Security-Policy', 'X-DNS-Prefetch-Control']"
+            "  .map(name => r.headers.get(name)).join(' | '); document.title = 'ran ' + window.own; });"
             "</script>");
   const ManifestRegistry registry(tmp.path() / "res");
   auto manifest = sampleManifest("net");
@@ -233,6 +269,8 @@ TEST_F(ExpressionHostTest, APageReachesNoNetworkButLoadsItsOwnFiles) {
       const char* title = webkit_web_view_get_title(view.webView());
       return title != nullptr && std::string(title) == "ran yes";
     }));
+    // Its files come with the cell's content security policy, and no DNS prefetching.
+    EXPECT_EQ(evaluate(view.webView(), "window.served"), std::string(kCellContentSecurityPolicy) + " | off");
     // Nor may it go there itself.
     evaluate(view.webView(), "location.href = '" + http("/away") + "'");
     pump(1500);

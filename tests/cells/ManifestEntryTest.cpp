@@ -138,5 +138,18 @@ TEST(CellAddress, EscapesEachPartAndReadsBack) {
   EXPECT_EQ(cellPathFromAddressPath("/a%zz"), std::nullopt);
 }
 
+// Only the cell's own scheme and the two about: pages that load nothing.
+TEST(StaysInCell, TheCellsSchemeAndTwoEmptyPagesOnly) {
+  for (const char* address : {"kivari-cell://calculator/index.html", "KIVARI-CELL://other/x", "about:blank",
+                              "about:srcdoc"}) {
+    EXPECT_TRUE(staysInCell(address)) << address;
+  }
+  for (const char* address : {"about:", "about:config", "about:blankx", "about:blank?x", "about:srcdoc#x",
+                              "about:newtab", "kivari-cell", "kivari-cells://x/", "http://127.0.0.1/",
+                              "blob:kivari-cell://calculator/1", "data:text/html,x", "javascript:0", ""}) {
+    EXPECT_FALSE(staysInCell(address)) << address;
+  }
+}
+
 }  // namespace
 }  // namespace kivari

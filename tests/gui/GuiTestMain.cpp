@@ -3,6 +3,6 @@
 
 int main(int argc, char** argv) {
   // The web cells are linked in rather than opened as the program's module.
-  kivari::provideWebCells({kivari_web_cells_v1(), {}});
+  kivari::provideWebCells({kivari_web_cells_v2(), {}});
   return kivari::testing::runTestsInApplication(argc, argv, "org.kivari.GuiTests");
 }

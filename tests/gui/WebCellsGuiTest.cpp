@@ -33,7 +33,7 @@ TEST(WebCellsGuiTest, WithoutTheWebEngineAWebCellSaysWhyAndStillCloses) {
   const std::string why = "No libkivari-webcells.so in /nowhere";
   provideWebCells({nullptr, why});
   struct Restore {
-    ~Restore() { provideWebCells({kivari_web_cells_v1(), {}}); }
+    ~Restore() { provideWebCells({kivari_web_cells_v2(), {}}); }
   } restore;
 
   ExpressionManifest manifest;
@@ -57,6 +57,40 @@ TEST(WebCellsGuiTest, WithoutTheWebEngineAWebCellSaysWhyAndStillCloses) {
     }
     cell->dissolving();
   }
+}
+
+// A manifest cell that could not be walled off says so in the ribbon, as an
+// error, after the line that it is active: it may know while it is built.
+TEST(WebCellsGuiTest, AManifestCellThatCannotOpenSafelySaysSoAfterItIsBuilt) {
+  struct Unwalled final : WebCellFactory {
+    std::unique_ptr<Gtk::Widget> makeBrowser(const Url&, std::function<void()>) override { return nullptr; }
+    std::unique_ptr<Gtk::Widget> makeManifestHost(const ExpressionManifest&, const ManifestRegistry&,
+                                                  std::function<void()> cannotOpenSafely) override {
+      cannotOpenSafely();
+      return std::make_unique<Gtk::Box>();
+    }
+    std::unique_ptr<Gtk::Widget> makeGame(const std::string&, std::function<void()>, Scheduler&) override {
+      return nullptr;
+    }
+  } unwalled;
+  provideWebCells({&unwalled, {}});
+  struct Restore {
+    ~Restore() { provideWebCells({kivari_web_cells_v2(), {}}); }
+  } restore;
+  AppState state(std::make_unique<ManifestRegistry>(std::nullopt), AppStateServices{});
+  ManualScheduler scheduler;
+  ExpressionManifest manifest;
+  manifest.id = "calculator";
+  manifest.name = "Calculator";
+
+  auto cell = buildCellLayer(Expression::bundled(manifest), state, scheduler, [] {});
+  const auto lines = state.statusMessages().size();
+  scheduler.advance(std::chrono::milliseconds(0));
+  ASSERT_EQ(state.statusMessages().size(), lines + 1);
+  EXPECT_EQ(state.statusMessages().back().text,
+            "Calculator could not be opened safely \u00b7 its network wall could not be set up");
+  EXPECT_EQ(state.statusMessages().back().type, StatusMessage::MessageType::error);
+  cell->dissolving();
 }
 
 }  // namespace
