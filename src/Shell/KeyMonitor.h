@@ -26,6 +26,8 @@ class KeyMonitor {
   Gtk::Window& window_;
   Glib::RefPtr<Gtk::EventControllerKey> controller_;
   sigc::connection activeChanged_;
+  sigc::connection windowDestroyed_;
+  bool windowGone_ = false;
   State state_;
   std::function<void(KeyAction)> act_;
   bool returnDown_ = false;

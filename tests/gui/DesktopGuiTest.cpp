@@ -1,3 +1,4 @@
+#include "App/KivariDesktopApp.h"
 #include "Core/AppState.h"
 #include "Shell/CardViews.h"
 #include "Shell/Cards.h"
@@ -403,6 +404,35 @@ TEST_F(DesktopGuiTest, ScreenReaderNamesEveryControlInEveryMode) {
   // A browser cell with nothing to load: its own controls are what counts.
   state->allow(Expression::browser(*Url::parse("http://127.0.0.1:9/")));
   check("browser", "Address", "Request");
+}
+
+// The window goes while a cell comes in or goes out: with the application's
+// quit, or destroyed first by a close request (what Alt+F4 sends). Nothing
+// of the desktop is used once it has gone, and GTK reports no misuse.
+TEST(QuitGuiTest, TheWindowGoesMidEntranceOrExitAndNothingIsUsedAfterIt) {
+  installStyle();
+  for (const bool closeRequest : {false, true}) {
+    for (const bool entering : {true, false}) {
+      SCOPED_TRACE(std::string(closeRequest ? "close request" : "quit") + (entering ? ", entering" : ", leaving"));
+      ManualScheduler scheduler;
+      AppState state(std::make_unique<ManifestRegistry>(std::nullopt), AppStateServices{});
+      auto window = std::make_unique<KivariWindow>(state, scheduler, LaunchOptions{});
+      window->present();
+      ASSERT_TRUE(pumpUntil([&] { return window->get_mapped(); }));
+      pump(100);
+      state.allow(Expression::notes());
+      if (!entering) {
+        pump(kModeAnimationMs + 200);
+        state.dissolve();
+      }
+      // Caught mid-slide, as the compact bar fades in or out.
+      auto& bar = window->content().compactBar();
+      ASSERT_TRUE(pumpUntil([&] { return bar.get_opacity() > 0 && bar.get_opacity() < 1; }));
+      if (closeRequest) window->close();
+      window.reset();
+      pump(50);
+    }
+  }
 }
 
 }  // namespace
