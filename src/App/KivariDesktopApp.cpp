@@ -10,11 +10,11 @@
 
 namespace kivari {
 
-KivariWindow::KivariWindow(AppState& state, Scheduler& scheduler) {
+KivariWindow::KivariWindow(AppState& state, Scheduler& scheduler, const LaunchOptions& launch) {
   set_title("Kivari");
   set_decorated(false);
   add_css_class("kivari");
-  content_ = std::make_unique<ContentView>(*this, state, scheduler, LaunchOptions{.splash = true});
+  content_ = std::make_unique<ContentView>(*this, state, scheduler, launch);
   set_child(*content_);
 
   // Dragging the empty desktop moves the window; presses on controls, and
@@ -38,7 +38,11 @@ KivariWindow::KivariWindow(AppState& state, Scheduler& scheduler) {
   fitToWorkArea();
 }
 
-KivariWindow::~KivariWindow() = default;
+KivariWindow::~KivariWindow() {
+  // The content leaves the window, stopping every move under way, while all
+  // it holds is there; a window closed through the window manager has gone already.
+  if (gobj() != nullptr) unset_child();
+}
 
 bool KivariWindow::isBackground(Gtk::Widget* widget) {
   for (; widget != nullptr; widget = widget->get_parent()) {

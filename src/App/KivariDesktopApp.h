@@ -3,6 +3,7 @@
 #include "Core/AppState.h"
 #include "Core/Scheduler.h"
 #include "Shell/QuietRelease.h"
+#include "Shell/RootOverlays.h"
 
 #include <gtkmm.h>
 
@@ -16,7 +17,8 @@ class ContentView;
 // moves when its background is dragged.
 class KivariWindow : public Gtk::ApplicationWindow {
  public:
-  KivariWindow(AppState& state, Scheduler& scheduler);
+  // Opens with the launch splash and its drone unless told otherwise.
+  KivariWindow(AppState& state, Scheduler& scheduler, const LaunchOptions& launch = {.splash = true});
   ~KivariWindow() override;
   ContentView& content() { return *content_; }
 

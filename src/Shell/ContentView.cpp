@@ -79,12 +79,12 @@ ContentView::ContentView(Gtk::Window& window, AppState& state, Scheduler& schedu
   compactReveal_.set_transition_type(Gtk::RevealerTransitionType::SLIDE_UP);
   compactReveal_.set_transition_duration(kModeAnimationMs);
   compactReveal_.set_child(compactBar_);
-  compactReveal_.property_child_revealed().signal_changed().connect([this] {
+  connections_.push_back(compactReveal_.property_child_revealed().signal_changed().connect([this] {
     // Hidden once it has slid away, unless it was called back meanwhile.
     if (!compactReveal_.get_child_revealed() && !compactReveal_.get_reveal_child()) {
       compactBar_.set_visible(false);
     }
-  });
+  }));
 
   column_.append(layerArea_);
   column_.append(compactReveal_);
@@ -126,9 +126,10 @@ ContentView::ContentView(Gtk::Window& window, AppState& state, Scheduler& schedu
 }
 
 ContentView::~ContentView() {
+  // A revealer stopped mid-slide reports its child's change: nothing here may hear it.
+  for (auto& c : connections_) c.disconnect();
   overlays_.reset();
   g_weak_ref_clear(&focusUnderCatalog_);
-  for (auto& c : connections_) c.disconnect();
   // The stack holds the layers by reference; they go before it does.
   for (auto& layer : leaving_) layerArea_.remove(*layer);
   if (card_) layerArea_.remove(*card_);

@@ -67,6 +67,9 @@ KeyMonitor::KeyMonitor(Gtk::Window& window, State state, std::function<void(KeyA
   controller->signal_key_released().connect(
       [this](guint keyval, guint, Gdk::ModifierType) { held_.erase(heldKey(keyval)); });
   window.add_controller(controller);
+  // A window closed through the window manager is destroyed before this
+  // goes, and takes its controllers with it.
+  windowDestroyed_ = window.signal_destroy().connect([this] { windowGone_ = true; });
   // A release the window never sees leaves no key held.
   activeChanged_ = window.property_is_active().signal_changed().connect([this] {
     if (!window_.is_active()) held_.clear();
@@ -75,7 +78,8 @@ KeyMonitor::KeyMonitor(Gtk::Window& window, State state, std::function<void(KeyA
 
 KeyMonitor::~KeyMonitor() {
   activeChanged_.disconnect();
-  window_.remove_controller(controller_);
+  windowDestroyed_.disconnect();
+  if (!windowGone_) window_.remove_controller(controller_);
 }
 
 }  // namespace kivari

@@ -29,6 +29,8 @@ class KeyMonitor {
   Gtk::Window& window_;
   Glib::RefPtr<Gtk::EventControllerKey> controller_;
   sigc::connection activeChanged_;
+  sigc::connection windowDestroyed_;
+  bool windowGone_ = false;
   State state_;
   std::function<void(KeyAction)> act_;
   // Each held Return or Space, by key, with the number of its press.

@@ -1,3 +1,4 @@
+#include "App/KivariDesktopApp.h"
 #include "Core/AppState.h"
 #include "Shell/CardViews.h"
 #include "Shell/Cards.h"
@@ -12,8 +13,13 @@
 
 #include <gtest/gtest.h>
 #include <gtkmm.h>
+#include <sys/wait.h>
 
 #include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <functional>
 
 // Last: the X11 headers define names such as None.
@@ -498,6 +504,78 @@ TEST_F(DesktopGuiTest, ScreenReaderNamesEveryControlInEveryMode) {
   // A browser cell with nothing to load: its own controls are what counts.
   state->allow(Expression::browser(*Url::parse("http://127.0.0.1:9/")));
   check("browser", "Address", "Request");
+}
+
+// The window goes while a cell comes in or goes out: with the application's
+// quit, or destroyed first by a close request (what Alt+F4 sends). Nothing
+// of the desktop is used once it has gone, and GTK reports no misuse.
+TEST(QuitGuiTest, TheWindowGoesMidEntranceOrExitAndNothingIsUsedAfterIt) {
+  installStyle();
+  for (const bool closeRequest : {false, true}) {
+    for (const bool entering : {true, false}) {
+      SCOPED_TRACE(std::string(closeRequest ? "close request" : "quit") + (entering ? ", entering" : ", leaving"));
+      ManualScheduler scheduler;
+      AppState state(std::make_unique<ManifestRegistry>(std::nullopt), AppStateServices{});
+      auto window = std::make_unique<KivariWindow>(state, scheduler, LaunchOptions{});
+      window->present();
+      ASSERT_TRUE(pumpUntil([&] { return window->get_mapped(); }));
+      pump(100);
+      state.allow(Expression::notes());
+      if (!entering) {
+        pump(kModeAnimationMs + 200);
+        state.dissolve();
+      }
+      // Caught mid-slide, as the compact bar fades in or out.
+      auto& bar = window->content().compactBar();
+      ASSERT_TRUE(pumpUntil([&] { return bar.get_opacity() > 0 && bar.get_opacity() < 1; }));
+      if (closeRequest) window->close();
+      window.reset();
+      pump(50);
+    }
+  }
+}
+
+// The program's way out, in a process of its own that runs as main does:
+// a quit asked for before the run has started, and one during which a sound
+// thread writes into the run's cache and never comes back. Either ends the
+// process with status 0 and leaves no run folder.
+TEST(QuitGuiTest, AQuitEndsTheProcessCleanlyWhateverTheSoundThreadDoes) {
+  namespace fs = std::filesystem;
+  for (const char* when : {"early", "later"}) {
+    SCOPED_TRACE(when);
+    char* base = g_dir_make_tmp("kivari-quit-XXXXXX", nullptr);
+    ASSERT_NE(base, nullptr);
+    const fs::path runtime = base;
+    g_free(base);
+    gchar** env = g_environ_setenv(g_get_environ(), "XDG_RUNTIME_DIR", runtime.c_str(), TRUE);
+    char* argv[] = {const_cast<char*>(KIVARI_QUIT_PROBE), const_cast<char*>(when), nullptr};
+    GPid pid = 0;
+    int out = -1;
+    const bool spawned = g_spawn_async_with_pipes(nullptr, argv, env, G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr,
+                                                  &pid, nullptr, &out, nullptr, nullptr);
+    g_strfreev(env);
+    ASSERT_TRUE(spawned);
+    FILE* lines = fdopen(out, "r");
+    char folder[4096] = {};
+    const bool printed = std::fgets(folder, sizeof folder, lines) != nullptr;
+    std::fclose(lines);
+    folder[std::strcspn(folder, "\n")] = '\0';
+    if (std::string_view(when) == "later") kill(pid, SIGTERM);
+    // A generous bound: the process must end at all, however slowly.
+    int status = -1;
+    const bool ended = testing::pumpUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, 20000);
+    if (!ended) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+    }
+    EXPECT_TRUE(ended) << "still running after 20 s";
+    EXPECT_TRUE(ended && WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    ASSERT_TRUE(printed);
+    EXPECT_EQ(fs::path(folder).parent_path(), runtime);
+    EXPECT_FALSE(fs::exists(folder));
+    EXPECT_TRUE(fs::is_empty(runtime));
+    fs::remove_all(runtime);
+  }
 }
 
 }  // namespace

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "Core/RunFolder.h"
+
+#include <functional>
+#include <memory>
+
+namespace kivari {
+
+// How a run ends, whenever it is asked to. The first thing a run does is
+// takeQuitSignals(): from then on SIGINT and SIGTERM ask it to quit instead
+// of ending the process where it stands, which would leave its run folder.
+// A second one ends the process at once, and a quit that has not ended it
+// within five seconds is ended by an alarm.
+void takeQuitSignals();
+// Whether a quit has been asked for.
+bool quitAsked();
+// Calls `quit` from the default main context once a quit is asked for; a
+// quit asked for before this was called comes at the context's next turn.
+void quitOnSignals(std::function<void()> quit);
+
+// The run's last step: sweeps what the web engine left in the runtime
+// folder, removes the run folder and ends with `status`. Sound work still
+// under way gets a moment to end first; a sound thread that never comes
+// back is not waited for: the process then ends at once.
+int endRun(std::unique_ptr<RunFolder> run, int status);
+
+}  // namespace kivari
