@@ -17,8 +17,8 @@ entry="$prefix/share/applications/org.kivari.Desktop.desktop"
 [ -f "$entry" ] || fail "no desktop entry"
 desktop-file-validate "$entry" || fail "the desktop entry does not validate"
 [ -f "$prefix/share/icons/hicolor/scalable/apps/org.kivari.Desktop.svg" ] || fail "no application icon"
-[ -x "$prefix/bin/kivari" ] || fail "no program"
-if ldd "$prefix/bin/kivari" | grep -qi -e webkit -e javascriptcore; then fail "the program links the web engine"; fi
+[ -x "$prefix/bin/kivari" ] && [ -x "$prefix/bin/kivari-desktop" ] || fail "no program"
+if ldd "$prefix/bin/kivari-desktop" | grep -qi -e webkit -e javascriptcore; then fail "the program links the web engine"; fi
 
 mkdir -p "$work/home" "$work/runtime"
 chmod 700 "$work/runtime"

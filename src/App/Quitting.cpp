@@ -39,14 +39,22 @@ void onQuitSignal(int) {
 }  // namespace
 
 void takeQuitSignals() {
-  if (!g_unix_open_pipe(quitPipe, FD_CLOEXEC, nullptr)) return;
-  g_unix_set_fd_nonblocking(quitPipe[1], TRUE, nullptr);
-  struct sigaction action {};
-  action.sa_handler = &onQuitSignal;
-  action.sa_flags = SA_RESTART;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  if (g_unix_open_pipe(quitPipe, FD_CLOEXEC, nullptr)) {
+    g_unix_set_fd_nonblocking(quitPipe[1], TRUE, nullptr);
+    struct sigaction action {};
+    action.sa_handler = &onQuitSignal;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+  }
+  // The launcher holds them back while this program loads: one that came
+  // meanwhile is taken now. Nothing started later inherits the block.
+  sigset_t quit;
+  sigemptyset(&quit);
+  sigaddset(&quit, SIGINT);
+  sigaddset(&quit, SIGTERM);
+  sigprocmask(SIG_UNBLOCK, &quit, nullptr);
 }
 
 bool quitAsked() { return asked; }

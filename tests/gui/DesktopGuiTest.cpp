@@ -576,6 +576,36 @@ TEST(QuitGuiTest, AQuitEndsTheProcessCleanlyWhateverTheSoundThreadDoes) {
     EXPECT_TRUE(fs::is_empty(runtime));
     fs::remove_all(runtime);
   }
+
+  // The program as started, asked to quit before a line of it has run: the
+  // quit waits while it loads, and it ends as asked, with no window.
+  char* base = g_dir_make_tmp("kivari-quit-XXXXXX", nullptr);
+  ASSERT_NE(base, nullptr);
+  const fs::path runtime = base;
+  g_free(base);
+  gchar** env = g_environ_setenv(g_get_environ(), "XDG_RUNTIME_DIR", runtime.c_str(), TRUE);
+  char* argv[] = {const_cast<char*>("kivari"), nullptr};
+  const pid_t pid = fork();
+  if (pid == 0) {
+    sigset_t quit;
+    sigemptyset(&quit);
+    sigaddset(&quit, SIGTERM);
+    sigprocmask(SIG_BLOCK, &quit, nullptr);
+    raise(SIGTERM);  // pending across the exec
+    execve(KIVARI_PROGRAM, argv, env);
+    _exit(127);
+  }
+  g_strfreev(env);
+  ASSERT_GT(pid, 0);
+  int status = -1;
+  const bool ended = testing::pumpUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, 20000);
+  if (!ended) {
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+  }
+  EXPECT_TRUE(ended && WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_TRUE(fs::is_empty(runtime));
+  fs::remove_all(runtime);
 }
 
 }  // namespace
