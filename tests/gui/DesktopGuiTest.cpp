@@ -345,6 +345,9 @@ TEST_F(ConsentGuiTest, CardsTakeNoKeyMeantForSomethingElse) {
   state->setIntentText("what is it like outside in oslo");
   state->submit();
   resolver->pending(ClassifiedIntent{oslo, std::nullopt, std::nullopt});
+  // Built and mapped, not yet drawn: time before its first frame counts for nothing.
+  ASSERT_TRUE(content->cardLayer() != nullptr && content->cardLayer()->get_mapped());
+  clock.advance(std::chrono::milliseconds(500));
   ASSERT_NE(focusedCard(), nullptr);
   xdotool({"type", "--delay", "20", "book a"});
   xdotool({"key", "Return"});
