@@ -158,65 +158,82 @@ TEST(KeyAction, CardsTakeOnlyKeysMeantForThem) {
   EXPECT_EQ(keyAction(Key::space, false, card), KeyAction::none);
 }
 
-TEST(CardConsent, AnswersOnceAndOnlyWhenSeenLongEnough) {
+TEST(CardConsent, AllowWaitsHalfASecondFromTheFirstFrameShown) {
   ManualScheduler clock;
   {
-    // Asked for and in view: ready at once, and one answer only.
-    CardConsent asked(clock, /*unasked=*/false, /*covered=*/false);
-    EXPECT_TRUE(asked.answer(true));
-    EXPECT_FALSE(asked.answer(true));
-    EXPECT_FALSE(asked.answer(false));
-  }
-  {
-    // A model's card: Allow waits half a second; Deny does not.
-    CardConsent unasked(clock, true, false);
-    EXPECT_FALSE(unasked.answer(true));
+    // Built long before it is drawn: nothing counts until its first frame.
+    CardConsent card(clock, /*covered=*/false);
+    clock.advance(std::chrono::seconds(5));
+    EXPECT_FALSE(card.answer(true));
+    card.shown();
     clock.advance(std::chrono::milliseconds(499));
-    EXPECT_FALSE(unasked.answer(true));
+    card.shown();  // later frames do not start it again
+    EXPECT_FALSE(card.takesPress());
+    EXPECT_FALSE(card.answer(true));
     clock.advance(std::chrono::milliseconds(1));
-    EXPECT_TRUE(unasked.answer(true));
-    CardConsent denied(clock, true, false);
-    EXPECT_TRUE(denied.answer(false));
+    EXPECT_TRUE(card.answer(true));
+    EXPECT_FALSE(card.answer(false));  // once only
+    CardConsent denied(clock, false);
+    EXPECT_TRUE(denied.answer(false));  // Deny needs no wait
   }
   {
-    // Under a cover, nothing; the half second counts from when it is uncovered.
-    CardConsent covered(clock, false, true);
+    // Under a cover, nothing; a frame shown uncovered starts the half
+    // second, and covering it again starts it over.
+    CardConsent covered(clock, true);
+    covered.shown();
     clock.advance(std::chrono::seconds(5));
     EXPECT_FALSE(covered.answer(false));
     covered.setCovered(false);
-    EXPECT_FALSE(covered.answer(true));
+    clock.advance(std::chrono::seconds(1));
+    EXPECT_FALSE(covered.answer(true));  // no frame since it was uncovered
+    covered.shown();
     clock.advance(std::chrono::milliseconds(500));
     covered.setCovered(true);
-    EXPECT_FALSE(covered.answer(true));
     covered.setCovered(false);
+    covered.shown();
+    clock.advance(std::chrono::milliseconds(499));
+    EXPECT_FALSE(covered.answer(true));
+    clock.advance(std::chrono::milliseconds(1));
     EXPECT_TRUE(covered.answer(true));
-  }
-  {
-    // Key presses are numbered as they begin: those up to the count when
-    // the card was last ready and in view were not meant for it.
-    unsigned presses = 3;
-    CardConsent card(clock, true, false, [&] { return presses; });
-    EXPECT_FALSE(card.takesPress());  // a click begun now is not the user's answer
-    presses = 4;  // pressed inside the first half second, and held
-    clock.advance(std::chrono::milliseconds(500));
-    EXPECT_TRUE(card.pressedEarly(4));
-    EXPECT_FALSE(card.pressedEarly(5));
-    EXPECT_FALSE(card.pressedEarly(0));  // not Return or Space
-    presses = 6;  // pressed under a cover
-    card.setCovered(true);
-    EXPECT_FALSE(card.takesPress());
-    card.setCovered(false);
-    EXPECT_TRUE(card.pressedEarly(6));
-    EXPECT_TRUE(card.takesPress());
-    EXPECT_TRUE(card.answer(true));
-    EXPECT_FALSE(card.takesPress());
   }
   EXPECT_EQ(clock.pendingCount(), 0u);  // a gone card leaves no step behind
   {
-    CardConsent leaving(clock, true, false);
+    CardConsent leaving(clock, false);
+    leaving.shown();
     EXPECT_EQ(clock.pendingCount(), 1u);
   }
   EXPECT_EQ(clock.pendingCount(), 0u);
+}
+
+// A press or an activation is judged when it begins, whenever it ends.
+TEST(CardConsent, PressesAndActivationsBegunTooEarlyAllowNothing) {
+  ManualScheduler clock;
+  unsigned presses = 3;
+  CardConsent card(clock, false, [&] { return presses; });
+  card.shown();
+  EXPECT_FALSE(card.takesPress());
+  presses = 4;  // a key pressed inside the half second, and held
+  card.activationBegan();  // Space on Allow, or a screen reader's click
+  clock.advance(std::chrono::milliseconds(500));
+  card.activationBegan();  // a repeat starts nothing new
+  EXPECT_TRUE(card.pressedEarly(4));
+  EXPECT_FALSE(card.pressedEarly(5));
+  EXPECT_FALSE(card.pressedEarly(0));  // not Return or Space
+  EXPECT_FALSE(card.allowClicked());  // its click, landing after the half second
+  presses = 6;  // pressed under a cover
+  card.setCovered(true);
+  EXPECT_FALSE(card.takesPress());
+  card.activationBegan();
+  card.setCovered(false);
+  card.shown();
+  clock.advance(std::chrono::milliseconds(500));
+  EXPECT_TRUE(card.pressedEarly(6));
+  EXPECT_FALSE(card.allowClicked());
+  // A fresh activation counts, once.
+  card.activationBegan();
+  EXPECT_TRUE(card.allowClicked());
+  EXPECT_FALSE(card.takesPress());
+  EXPECT_FALSE(card.allowClicked());
 }
 
 }  // namespace

@@ -102,37 +102,46 @@ KeyAction keyAction(Key key, bool control, const WindowKeyState& state) {
   return KeyAction::none;
 }
 
-CardConsent::CardConsent(Scheduler& scheduler, bool unasked, bool covered, PressCount presses)
-    : steps_(scheduler), presses_(std::move(presses)), ready_(!unasked && !covered), covered_(covered) {
-  if (!covered_) seen();
-}
+CardConsent::CardConsent(Scheduler& scheduler, bool covered, PressCount presses)
+    : steps_(scheduler), presses_(std::move(presses)), covered_(covered) {}
 
-void CardConsent::setCovered(bool covered) {
-  covered_ = covered;
-  if (!covered_) seen();
-}
-
-void CardConsent::seen() {
-  if (ready_) {
-    if (!covered_) answerable();
-    return;
-  }
-  if (graceRunning_) return;
-  graceRunning_ = true;
-  steps_.schedule(kUnseenGrace, [this] {
+void CardConsent::shown() {
+  if (covered_ || ready_ || grace_ != 0) return;
+  grace_ = steps_.schedule(kUnseenGrace, [this] {
+    grace_ = 0;
     ready_ = true;
-    if (!covered_) answerable();
+    // Every Return or Space begun until now was not meant for the card.
+    if (presses_) earlyPresses_ = presses_();
   });
 }
 
-void CardConsent::answerable() {
-  if (presses_) earlyPresses_ = presses_();
+void CardConsent::setCovered(bool covered) {
+  if (covered == covered_) return;
+  covered_ = covered;
+  if (!covered_) return;
+  ready_ = false;
+  steps_.cancel(grace_);
+  grace_ = 0;
 }
 
 bool CardConsent::answer(bool allowing) {
   if (answered_ || covered_ || (allowing && !ready_)) return false;
   answered_ = true;
   return true;
+}
+
+void CardConsent::activationBegan() {
+  if (activating_) return;
+  activating_ = true;
+  activationVoid_ = !takesPress();
+}
+
+bool CardConsent::allowClicked() {
+  if (activating_) {
+    activating_ = false;
+    if (activationVoid_) return false;
+  }
+  return answer(true);
 }
 
 }  // namespace kivari

@@ -48,20 +48,24 @@ struct CapabilityCardContent {
 };
 
 // Whether the card on screen may take the user's answer. Only a card the
-// user could see answers, and only once. A card the user did not just ask
-// for (a model's answer, or one that came up under the splash or the
-// catalog) takes Allow only once it has been in view for half a second, as
-// permission dialogs do.
+// user could see answers, and only once. Allow waits until the card has
+// been on screen, uncovered, for half a second, as permission dialogs do:
+// the clock starts at the first frame that shows it, not when it is built.
+// A press or activation is judged when it begins, never when it ends.
 class CardConsent {
  public:
   static constexpr Scheduler::Duration kUnseenGrace{500};
   // How many presses of Return or Space the window has seen so far.
   using PressCount = std::function<unsigned()>;
 
-  CardConsent(Scheduler& scheduler, bool unasked, bool covered, PressCount presses = {});
+  CardConsent(Scheduler& scheduler, bool covered, PressCount presses = {});
   CardConsent(const CardConsent&) = delete;
   CardConsent& operator=(const CardConsent&) = delete;
 
+  // A frame that shows the card has been drawn.
+  void shown();
+  // Covering takes readiness away; once uncovered, the half second starts
+  // again at the next frame shown.
   void setCovered(bool covered);
   bool covered() const { return covered_; }
   bool allowReady() const { return ready_; }
@@ -72,6 +76,14 @@ class CardConsent {
   // Allow before the card is ready.
   bool answer(bool allowing);
 
+  // An activation of Allow began (a key on it, or an assistive
+  // technology's click); the click that ends it is judged by this moment.
+  // One already under way takes no second start, as the button does.
+  void activationBegan();
+  // Allow was clicked: the click of an activation begun too early presses
+  // nothing, whenever it comes; any other is an answer as answer(true).
+  bool allowClicked();
+
   // The user moved the focus on the card (Tab, an arrow).
   void noteFocusMoved() { focusMovedByUser_ = true; }
   bool focusMovedByUser() const { return focusMovedByUser_; }
@@ -81,16 +93,15 @@ class CardConsent {
   bool pressedEarly(unsigned press) const { return press != 0 && press <= earlyPresses_; }
 
  private:
-  void seen();
-  void answerable();
-
   ScopedScheduler steps_;
   PressCount presses_;
-  bool ready_;
+  Scheduler::Token grace_ = 0;
+  bool ready_ = false;
   bool covered_;
-  bool graceRunning_ = false;
   bool answered_ = false;
   bool focusMovedByUser_ = false;
+  bool activating_ = false;
+  bool activationVoid_ = false;
   unsigned earlyPresses_ = 0;
 };
 

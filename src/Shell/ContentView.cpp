@@ -161,7 +161,7 @@ void ContentView::coverChanged() {
   followCatalog();
   if (!consent_ || !card_) return;
   const bool covered = this->covered();
-  consent_->setCovered(covered);
+  cardGuard_->setCovered(covered);
   card_->set_can_target(!covered);
   card_->set_can_focus(!covered);
   // Seen at last: the card takes the keyboard as it would have on showing.
@@ -202,7 +202,7 @@ std::unique_ptr<Gtk::Widget> ContentView::buildCard() {
   const std::vector<Gtk::Widget*> backdrop{&background_, &promptDesktop_};
   // Each card answers once, and only while the user can see it; its buttons
   // keep its own consent, so a leaving card's button does nothing.
-  auto consent = std::make_shared<CardConsent>(scheduler_, state_.shownUnasked(), covered(),
+  auto consent = std::make_shared<CardConsent>(scheduler_, covered(),
                                                [this] { return keys_ ? keys_->pressCount() : 0u; });
   consent_ = consent;
   if (const auto* picker = state_.mode().as<AppMode::DnaPicker>()) {
@@ -214,6 +214,7 @@ std::unique_ptr<Gtk::Widget> ContentView::buildCard() {
         [this, consent] {
           if (consent->answer(false)) state_.cancelPicker();
         });
+    cardGuard_ = CardGuard::attach(*card, consent);
     if (!card->rows().empty()) {
       cardDefault_ = card->rows().front();
       focusWhenShown(*cardDefault_, consent);
@@ -225,24 +226,15 @@ std::unique_ptr<Gtk::Widget> ContentView::buildCard() {
     auto* card = Gtk::make_managed<CapabilityPromptView>(
         expression,
         [this, expression, consent] {
-          if (consent->answer(true)) state_.allow(expression);
+          if (consent->allowClicked()) state_.allow(expression);
         },
         [this, consent] {
           if (consent->answer(false)) state_.deny();
         });
     cardDefault_ = &card->allowButton();
     focusWhenShown(*cardDefault_, consent);
-    // A press on Allow that begins before the card can take it is the
-    // card's own: caught on its way down, the button never sees it, so its
-    // release clicks nothing.
-    auto early = Gtk::GestureClick::create();
-    early->set_propagation_phase(Gtk::PropagationPhase::CAPTURE);
-    early->signal_pressed().connect([g = early.get(), card, consent](int, double x, double y) {
-      Gtk::Widget* at = card->pick(x, y);
-      const bool onAllow = at != nullptr && (at == &card->allowButton() || at->is_ancestor(card->allowButton()));
-      if (onAllow && !consent->takesPress()) g->set_state(Gtk::EventSequenceState::CLAIMED);
-    });
-    card->add_controller(early);
+    cardGuard_ = CardGuard::attach(*card, consent);
+    cardGuard_->guardAllow(card->allowButton());
     capabilityCard_ = card;
     return std::make_unique<CardLayer>(card, 380 + 2 * 28, 28, backdrop);
   }
@@ -275,6 +267,7 @@ void ContentView::applyMode(bool animate) {
   capabilityCard_ = nullptr;
   cardDefault_ = nullptr;
   consent_.reset();
+  cardGuard_.reset();
   retire(std::move(card_), animate);
   // A leaving cell stops at once; only its look stays for the fade.
   if (cell_) cell_->dissolving();

@@ -2,6 +2,7 @@
 
 #include "Core/AppState.h"
 #include "Core/Scheduler.h"
+#include "Shell/CardGuard.h"
 #include "Shell/CardViews.h"
 #include "Shell/Cards.h"
 #include "Shell/CellLayer.h"
@@ -37,6 +38,8 @@ class ContentView : public Gtk::Overlay {
   // The card or cell now shown, if any (leaving layers are not counted).
   Gtk::Widget* cardLayer() { return card_.get(); }
   Gtk::Widget* cellLayer() { return cell_.get(); }
+  // The consent of the card now shown, if any.
+  const CardConsent* cardConsent() const { return consent_.get(); }
   // Banner, catalog and splash over everything else.
   RootOverlays& overlays() { return *overlays_; }
 
@@ -67,6 +70,7 @@ class ContentView : public Gtk::Overlay {
   // The button the card now shown gives the keyboard to, and its consent.
   Gtk::Widget* cardDefault_ = nullptr;
   std::shared_ptr<CardConsent> consent_;
+  std::shared_ptr<CardGuard> cardGuard_;
   std::unique_ptr<FramedCell> cell_;
   // Bumped for every cell built: a close from an older cell finds it changed.
   unsigned cellGeneration_ = 0;

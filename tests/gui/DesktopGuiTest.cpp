@@ -187,8 +187,9 @@ TEST_F(DesktopGuiTest, CapabilityCardKeys) {
   xdotool({"key", "ctrl+Escape"});
   ASSERT_TRUE(pumpUntil([&] { return state->mode() == AppMode::prompt(); }));
   EXPECT_EQ(state->statusMessages().back().text, "Denied");
-  // Return allows, even with the prompt field's text still there.
+  // Return allows once the card has been seen, even with the prompt field's text still there.
   ASSERT_TRUE(submitWeather());
+  ASSERT_TRUE(waitUntilCardTakesAllow());
   xdotool({"key", "Return"});
   ASSERT_TRUE(pumpUntil([&] { return state->mode() == AppMode::expressing(weather); }));
   EXPECT_NE(findIn<CellMembrane>(content->cellLayer()), nullptr);
@@ -344,6 +345,9 @@ TEST_F(ConsentGuiTest, CardsTakeNoKeyMeantForSomethingElse) {
   state->setIntentText("what is it like outside in oslo");
   state->submit();
   resolver->pending(ClassifiedIntent{oslo, std::nullopt, std::nullopt});
+  // Built and mapped, not yet drawn: time before its first frame counts for nothing.
+  ASSERT_TRUE(content->cardLayer() != nullptr && content->cardLayer()->get_mapped());
+  clock.advance(std::chrono::milliseconds(500));
   ASSERT_NE(focusedCard(), nullptr);
   xdotool({"type", "--delay", "20", "book a"});
   xdotool({"key", "Return"});
@@ -382,7 +386,26 @@ TEST_F(ConsentGuiTest, CardsTakeNoKeyMeantForSomethingElse) {
   EXPECT_TRUE(pumpUntil([&] { return state->mode().isExpressing(); }));
 }
 
-// A press is the user's answer only if it began on a card that was ready.
+// Presses of `keyval` that reach the window, the server's auto-repeats
+// included. An emission hook sees them before the window's own handler,
+// which stops the signal.
+struct KeyPresses {
+  static gboolean seen(GSignalInvocationHint*, guint, const GValue* params, gpointer data) {
+    auto* self = static_cast<KeyPresses*>(data);
+    auto* event = static_cast<GdkEvent*>(g_value_get_pointer(&params[1]));
+    if (gdk_event_get_event_type(event) == GDK_KEY_PRESS && gdk_key_event_get_keyval(event) == self->keyval) ++self->count;
+    return TRUE;
+  }
+  explicit KeyPresses(guint key) : keyval(key) {}
+  ~KeyPresses() { g_signal_remove_emission_hook(signal, hook); }
+  guint keyval;
+  int count = 0;
+  guint signal = g_signal_lookup("event", GDK_TYPE_SURFACE);
+  gulong hook = g_signal_add_emission_hook(signal, 0, &KeyPresses::seen, this, nullptr);
+};
+
+// A press or activation is the user's answer only if it began on a card
+// that was ready, however it comes and whenever its click lands.
 TEST_F(ConsentGuiTest, APressBegunBeforeTheCardWasReadyAllowsNothing) {
   const auto oslo = Expression::weather("Oslo");
   const auto modelCard = [&] {
@@ -404,21 +427,63 @@ TEST_F(ConsentGuiTest, APressBegunBeforeTheCardWasReadyAllowsNothing) {
   pump(kModeAnimationMs + 100);  // in place, its entrance over
   ASSERT_TRUE(testing::pointerAt(*window, allow, allow.get_width() / 2.0, allow.get_height() / 2.0, {"mousedown", "1"}));
   pump(100);
-  clock.advance(std::chrono::milliseconds(500));
+  ASSERT_TRUE(waitUntilCardTakesAllow());
   xdotool({"mouseup", "1"});
   EXPECT_TRUE(stillAsking());
   xdotool({"click", "1"});
   EXPECT_TRUE(opens());
   state->dissolve();
 
-  // A Return pressed inside the half second and held until it repeats.
+  // Space on Allow, the focus moved there by the user, pressed inside the
+  // half second: held until the button clicks by itself and repeats, or let
+  // go after the half second. A fresh Space allows.
+  for (const bool held : {true, false}) {
+    SCOPED_TRACE(held ? "Space held" : "Space let go after the half second");
+    card = modelCard();
+    ASSERT_NE(card, nullptr);
+    takeKeyboard();
+    xdotool({"key", "--delay", "60", "Tab", "Tab"});
+    ASSERT_TRUE(pumpUntil([&] { return holdsFocus(*window, card->allowButton()); }));
+    KeyPresses spaces(GDK_KEY_space);
+    xdotool({"keydown", "space"});
+    pump(30);
+    ASSERT_TRUE(waitUntilCardTakesAllow());
+    if (held) {
+      ASSERT_TRUE(pumpUntil([&] { return spaces.count >= 3; })) << "no auto-repeat reached the window";
+    }
+    xdotool({"keyup", "space"});
+    EXPECT_TRUE(stillAsking());
+    xdotool({"key", "space"});
+    EXPECT_TRUE(opens());
+    state->dissolve();
+  }
+
+  // A screen reader's click (gtk_widget_activate, as its action does) begun
+  // inside the half second clicks a quarter second later, and allows nothing.
+  card = modelCard();
+  ASSERT_NE(card, nullptr);
+  ASSERT_TRUE(gtk_widget_activate(GTK_WIDGET(card->allowButton().gobj())));
+  pump(50);
+  ASSERT_TRUE(waitUntilCardTakesAllow());
+  pump(400);
+  EXPECT_TRUE(stillAsking());
+  ASSERT_TRUE(gtk_widget_activate(GTK_WIDGET(card->allowButton().gobj())));
+  EXPECT_TRUE(opens());
+  state->dissolve();
+
+  // A Return pressed inside the half second and held: the server's own
+  // auto-repeats that reach the window after it is ready press nothing.
   ASSERT_NE(modelCard(), nullptr);
   takeKeyboard();
-  xdotool({"keydown", "Return"});
-  pump(100);
-  clock.advance(std::chrono::milliseconds(500));
-  xdotool({"keydown", "Return"});  // a repeat: pressed again, never let go
-  EXPECT_TRUE(stillAsking());
+  {
+    KeyPresses returns(GDK_KEY_Return);
+    xdotool({"keydown", "Return"});
+    pump(100);
+    ASSERT_TRUE(waitUntilCardTakesAllow());
+    const int before = returns.count;
+    ASSERT_TRUE(pumpUntil([&] { return returns.count >= before + 3; })) << "no auto-repeat reached the window";
+    EXPECT_TRUE(stillAsking());
+  }
   // Let go while the window has lost the keyboard: the next Return is fresh.
   {
     Gtk::Window other;

@@ -152,6 +152,7 @@ TEST_F(TimedCellsGuiTest, WeatherForAVeryLongPlaceStaysInsideTheWindow) {
       auto* card = findIn<CapabilityPromptView>(content->cardLayer());
       return card != nullptr && card->allowButton().has_focus();
     }, 3000));
+    ASSERT_TRUE(waitUntilCardTakesAllow());
     testing::xdotool({"key", "Return"});
     WeatherCellView* weather = nullptr;
     ASSERT_TRUE(pumpUntil([&] { return (weather = findIn<WeatherCellView>(content->cellLayer())) != nullptr; }, 3000));

@@ -23,6 +23,7 @@ class DesktopHarness {
   bool openDesktop(Scheduler& scheduler, AppStateServices services = {},
                    std::unique_ptr<ManifestRegistry> registry = nullptr, const LaunchOptions& launch = {}) {
     installStyle();
+    manualClock_ = dynamic_cast<ManualScheduler*>(&scheduler);
     if (!registry) registry = std::make_unique<ManifestRegistry>(std::nullopt);
     state = std::make_unique<AppState>(std::move(registry), std::move(services));
     window = std::make_unique<Gtk::Window>();
@@ -46,6 +47,26 @@ class DesktopHarness {
     pump(100);
   }
 
+  // Waits as a person would until the card shown takes Allow: a frame that
+  // shows it, then its half second on the desktop's clock.
+  bool waitUntilCardTakesAllow() {
+    Gtk::Widget* card = content->cardLayer();
+    if (card == nullptr) return false;
+    // The card's own frame watch was set when it was mapped: a frame seen
+    // from here comes no earlier than the one it waits for.
+    auto framed = std::make_shared<bool>(false);
+    card->add_tick_callback([framed](const Glib::RefPtr<Gdk::FrameClock>&) {
+      *framed = true;
+      return false;
+    });
+    if (!pumpUntil([&] { return *framed; }, 3000)) return false;
+    if (manualClock_ != nullptr) manualClock_->advance(CardConsent::kUnseenGrace);
+    return pumpUntil([&] {
+      const CardConsent* consent = content->cardConsent();
+      return consent != nullptr && consent->takesPress();
+    }, 3000);
+  }
+
   void closeDesktop() {
     if (window) window->hide();
     pump(50);
@@ -66,7 +87,8 @@ class DesktopHarness {
     if (!pumpUntil([&] {
           auto* card = findIn<CapabilityPromptView>(content->cardLayer());
           return card != nullptr && card->allowButton().has_focus();
-        }, 3000)) {
+        }, 3000) ||
+        !waitUntilCardTakesAllow()) {
       return nullptr;
     }
     xdotool({"key", "Return"});
@@ -83,6 +105,9 @@ class DesktopHarness {
   std::unique_ptr<AppState> state;
   std::unique_ptr<Gtk::Window> window;
   std::unique_ptr<ContentView> content;
+
+ private:
+  ManualScheduler* manualClock_ = nullptr;
 };
 
 }  // namespace kivari::testing
