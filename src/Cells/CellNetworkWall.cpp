@@ -17,11 +17,20 @@ namespace {
 // be bound by no other socket, so no other program can listen there and
 // be handed the cell's requests. A port we merely hoped was free could be
 // taken by anyone; an address that goes nowhere would hang until a timeout;
-// a name that does not resolve would ask the network's DNS. Zero when no
-// port could be held.
-int holdDeadEnd() {
+// a name that does not resolve would ask the network's DNS.
+struct DeadEnd {
+  int fd = -1;
+  int port = 0;  // zero while none is held
+};
+
+DeadEnd& deadEnd() {
+  static DeadEnd held;
+  return held;
+}
+
+DeadEnd holdDeadEnd() {
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return 0;
+  if (fd < 0) return {};
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -29,22 +38,26 @@ int holdDeadEnd() {
   if (bind(fd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
       getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
     close(fd);
-    return 0;
+    return {};
   }
-  return ntohs(address.sin_port);  // the socket stays open: the port stays ours
-}
-
-// Made once for the process; a failure is not kept, the next cell tries again.
-int deadEndPort() {
-  static int port = 0;
-  if (port == 0) port = holdDeadEnd();
-  return port;
+  return {fd, ntohs(address.sin_port)};  // the socket stays open: the port stays ours
 }
 
 }  // namespace
 
+// Made once for the process; a failure is not kept, the next cell tries again.
+int networkWallPort() {
+  if (deadEnd().port == 0) deadEnd() = holdDeadEnd();
+  return deadEnd().port;
+}
+
+void forgetNetworkWall() {
+  if (deadEnd().fd >= 0) close(deadEnd().fd);
+  deadEnd() = {};
+}
+
 bool wallOffNetwork(WebKitNetworkSession* session) {
-  const int port = deadEndPort();
+  const int port = networkWallPort();
   if (port == 0) return false;
   const std::string proxy = "http://127.0.0.1:" + std::to_string(port);
   // No hosts left out: loopback addresses and localhost go through it too.

@@ -14,4 +14,12 @@ namespace kivari {
 // be made, and the session is then left as it was.
 bool wallOffNetwork(WebKitNetworkSession* session);
 
+// The dead end's loopback port, made the first time it is asked for; zero
+// when none could be held.
+int networkWallPort();
+
+// For tests: the dead end is let go, and the next cell makes one anew, as
+// the first of a run does.
+void forgetNetworkWall();
+
 }  // namespace kivari

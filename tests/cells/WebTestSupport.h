@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -182,6 +183,43 @@ inline void click(Gtk::Window& window, Gtk::Widget& widget) {
   xdotool({"mousemove", "--window", std::to_string(xid),
            std::to_string(static_cast<int>(bounds.origin.x + bounds.size.width / 2)),
            std::to_string(static_cast<int>(bounds.origin.y + bounds.size.height / 2)), "click", "1"});
+}
+
+// What came of a page's file input being clicked: how often WebKit was asked
+// for a chooser, whether one showed (it is closed again), and how many files
+// the input then holds.
+struct FileAsk {
+  int asked = 0;
+  bool shown = false;
+  std::string files;
+};
+
+// `click` clicks the input with the id "file" on the page, however the page has it.
+inline FileAsk askForAFile(WebKitWebView* view, const std::function<void()>& click) {
+  FileAsk out;
+  const guint signal = g_signal_lookup("run-file-chooser", WEBKIT_TYPE_WEB_VIEW);
+  const gulong hook = g_signal_add_emission_hook(
+      signal, 0,
+      [](GSignalInvocationHint*, guint, const GValue*, gpointer asked) -> gboolean {
+        ++*static_cast<int*>(asked);
+        return TRUE;
+      },
+      &out.asked, nullptr);
+  click();
+  pumpUntil([&] { return out.asked > 0; }, 3000);
+  pump(500);  // time for a dialog to come up
+  g_signal_remove_emission_hook(signal, hook);
+  GListModel* windows = gtk_window_get_toplevels();
+  for (guint i = g_list_model_get_n_items(windows); i-- > 0;) {
+    auto* window = static_cast<GtkWidget*>(g_list_model_get_item(windows, i));
+    if (GTK_IS_FILE_CHOOSER(window) && gtk_widget_get_visible(window)) {
+      out.shown = true;
+      gtk_window_destroy(GTK_WINDOW(window));
+    }
+    g_object_unref(window);
+  }
+  out.files = evaluate(view, "String(document.getElementById('file').files.length)");
+  return out;
 }
 
 // A small site on a loopback port, served from its own thread.
