@@ -185,6 +185,17 @@ inline void click(Gtk::Window& window, Gtk::Widget& widget) {
            std::to_string(static_cast<int>(bounds.origin.y + bounds.size.height / 2)), "click", "1"});
 }
 
+// The file chooser dialog on screen, if there is one.
+inline GtkWidget* shownFileChooser() {
+  GListModel* windows = gtk_window_get_toplevels();
+  for (guint i = 0; i < g_list_model_get_n_items(windows); ++i) {
+    auto* window = static_cast<GtkWidget*>(g_list_model_get_item(windows, i));
+    g_object_unref(window);  // the list holds it
+    if (GTK_IS_FILE_CHOOSER(window) && gtk_widget_get_visible(window)) return window;
+  }
+  return nullptr;
+}
+
 // What came of a page's file input being clicked: how often WebKit was asked
 // for a chooser, whether one showed (it is closed again), and how many files
 // the input then holds.
@@ -209,14 +220,9 @@ inline FileAsk askForAFile(WebKitWebView* view, const std::function<void()>& cli
   pumpUntil([&] { return out.asked > 0; }, 3000);
   pump(500);  // time for a dialog to come up
   g_signal_remove_emission_hook(signal, hook);
-  GListModel* windows = gtk_window_get_toplevels();
-  for (guint i = g_list_model_get_n_items(windows); i-- > 0;) {
-    auto* window = static_cast<GtkWidget*>(g_list_model_get_item(windows, i));
-    if (GTK_IS_FILE_CHOOSER(window) && gtk_widget_get_visible(window)) {
-      out.shown = true;
-      gtk_window_destroy(GTK_WINDOW(window));
-    }
-    g_object_unref(window);
+  while (GtkWidget* chooser = shownFileChooser()) {
+    out.shown = true;
+    gtk_window_destroy(GTK_WINDOW(chooser));
   }
   out.files = evaluate(view, "String(document.getElementById('file').files.length)");
   return out;
@@ -297,6 +303,9 @@ class LoopbackSite {
       body = "attached";
     } else if (route == "/offer") {
       body = "<title>offer</title><a id=save href='/file.bin' download='leak-link.bin'>save</a>";
+    } else if (route == "/upload") {
+      body = "<input type=file id=file><script>"
+             "file.onchange = async () => { document.title = await file.files[0].text(); };</script>";
     } else if (route == "/file.bin") {
       type = "application/octet-stream";
       body = "bytes";
