@@ -17,20 +17,11 @@ namespace {
 // be bound by no other socket, so no other program can listen there and
 // be handed the cell's requests. A port we merely hoped was free could be
 // taken by anyone; an address that goes nowhere would hang until a timeout;
-// a name that does not resolve would ask the network's DNS.
-struct DeadEnd {
-  int fd = -1;
-  int port = 0;  // zero while none is held
-};
-
-DeadEnd& deadEnd() {
-  static DeadEnd held;
-  return held;
-}
-
-DeadEnd holdDeadEnd() {
+// a name that does not resolve would ask the network's DNS. Zero when no
+// port could be held.
+int holdDeadEnd() {
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return {};
+  if (fd < 0) return 0;
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -38,22 +29,18 @@ DeadEnd holdDeadEnd() {
   if (bind(fd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
       getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
     close(fd);
-    return {};
+    return 0;
   }
-  return {fd, ntohs(address.sin_port)};  // the socket stays open: the port stays ours
+  return ntohs(address.sin_port);  // the socket stays open: the port stays ours
 }
 
 }  // namespace
 
 // Made once for the process; a failure is not kept, the next cell tries again.
 int networkWallPort() {
-  if (deadEnd().port == 0) deadEnd() = holdDeadEnd();
-  return deadEnd().port;
-}
-
-void forgetNetworkWall() {
-  if (deadEnd().fd >= 0) close(deadEnd().fd);
-  deadEnd() = {};
+  static int port = 0;
+  if (port == 0) port = holdDeadEnd();
+  return port;
 }
 
 bool wallOffNetwork(WebKitNetworkSession* session) {

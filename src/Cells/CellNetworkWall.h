@@ -18,8 +18,4 @@ bool wallOffNetwork(WebKitNetworkSession* session);
 // when none could be held.
 int networkWallPort();
 
-// For tests: the dead end is let go, and the next cell makes one anew, as
-// the first of a run does.
-void forgetNetworkWall();
-
 }  // namespace kivari

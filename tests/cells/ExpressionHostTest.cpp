@@ -141,7 +141,6 @@ TEST_F(UnwalledHostTest, WithoutItsDeadEndACellLoadsNothingAndSaysSo) {
   TempFolder tmp;
   tmp.write("res/Expressions/cell/index.html", "<title>cell</title>");
   const ManifestRegistry registry(tmp.path() / "res");
-  forgetNetworkWall();
   refuseInternetSockets();
   int unsafe = 0;
   expectBlank(build(sampleManifest("cell"), registry, [&] { ++unsafe; }));
