@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -196,17 +195,16 @@ inline GtkWidget* shownFileChooser() {
   return nullptr;
 }
 
-// What came of a page's file input being clicked: how often WebKit was asked
-// for a chooser, whether one showed (it is closed again), and how many files
-// the input then holds.
+// What came of a file input that the page adds and clicks: how often WebKit
+// was asked for a chooser, whether one showed (it is closed again), and how
+// many files the input then holds.
 struct FileAsk {
   int asked = 0;
   bool shown = false;
   std::string files;
 };
 
-// `click` clicks the input with the id "file" on the page, however the page has it.
-inline FileAsk askForAFile(WebKitWebView* view, const std::function<void()>& click) {
+inline FileAsk askForAFile(WebKitWebView* view) {
   FileAsk out;
   const guint signal = g_signal_lookup("run-file-chooser", WEBKIT_TYPE_WEB_VIEW);
   const gulong hook = g_signal_add_emission_hook(
@@ -216,7 +214,9 @@ inline FileAsk askForAFile(WebKitWebView* view, const std::function<void()>& cli
         return TRUE;
       },
       &out.asked, nullptr);
-  click();
+  // Run as the user's gesture, as a click on the page's own button would be.
+  evaluate(view, "const f = document.createElement('input'); f.type = 'file'; f.id = 'asked';"
+                 "document.body.append(f); f.click(); 'clicked'");
   pumpUntil([&] { return out.asked > 0; }, 3000);
   pump(500);  // time for a dialog to come up
   g_signal_remove_emission_hook(signal, hook);
@@ -224,7 +224,7 @@ inline FileAsk askForAFile(WebKitWebView* view, const std::function<void()>& cli
     out.shown = true;
     gtk_window_destroy(GTK_WINDOW(chooser));
   }
-  out.files = evaluate(view, "String(document.getElementById('file').files.length)");
+  out.files = evaluate(view, "String(document.getElementById('asked').files.length)");
   return out;
 }
 
