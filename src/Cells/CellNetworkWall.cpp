@@ -34,17 +34,17 @@ int holdDeadEnd() {
   return ntohs(address.sin_port);  // the socket stays open: the port stays ours
 }
 
+}  // namespace
+
 // Made once for the process; a failure is not kept, the next cell tries again.
-int deadEndPort() {
+int networkWallPort() {
   static int port = 0;
   if (port == 0) port = holdDeadEnd();
   return port;
 }
 
-}  // namespace
-
 bool wallOffNetwork(WebKitNetworkSession* session) {
-  const int port = deadEndPort();
+  const int port = networkWallPort();
   if (port == 0) return false;
   const std::string proxy = "http://127.0.0.1:" + std::to_string(port);
   // No hosts left out: loopback addresses and localhost go through it too.

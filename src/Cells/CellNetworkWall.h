@@ -14,4 +14,8 @@ namespace kivari {
 // be made, and the session is then left as it was.
 bool wallOffNetwork(WebKitNetworkSession* session);
 
+// The dead end's loopback port, made the first time it is asked for; zero
+// when none could be held.
+int networkWallPort();
+
 }  // namespace kivari

@@ -26,6 +26,13 @@ void refuseDownload(WebKitNetworkSession*, WebKitDownload* download, gpointer) {
 // Nor through printing, whose dialog can print to a file.
 gboolean refusePrint(WebKitWebView*, WebKitPrintOperation*, gpointer) { return TRUE; }
 
+// Handled here, the request never reaches WebKit's own handler, which would
+// show the dialog; the page sees a chooser that was dismissed.
+gboolean refuseFileChooser(WebKitWebView*, WebKitFileChooserRequest* request, gpointer) {
+  webkit_file_chooser_request_cancel(request);
+  return TRUE;
+}
+
 // WebKit runs service and shared workers in processes of their own that
 // outlive their page by about ten seconds and, when ended with it, are
 // started again: a cell's page gets neither, so that nothing of it can
@@ -75,6 +82,10 @@ CellWebView::CellWebView(const std::function<void(WebKitWebContext*, WebKitNetwo
   gtk_accessible_update_property(GTK_ACCESSIBLE(view_), GTK_ACCESSIBLE_PROPERTY_LABEL, "Web page", -1);
   gtk_widget_set_hexpand(widget(), TRUE);
   gtk_widget_set_vexpand(widget(), TRUE);
+}
+
+void CellWebView::refuseFileChoosers() {
+  g_signal_connect(view_, "run-file-chooser", G_CALLBACK(refuseFileChooser), nullptr);
 }
 
 CellWebView::~CellWebView() {

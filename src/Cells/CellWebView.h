@@ -21,6 +21,9 @@ class CellWebView {
   WebKitWebView* view() const { return view_; }
   GtkWidget* widget() const { return GTK_WIDGET(view_); }
 
+  // The page gets no file: a file input's chooser is refused, and nothing shows.
+  void refuseFileChoosers();
+
   // Ends the page, whatever it is doing: its web process is killed at once,
   // and it has no service or shared workers that could outlive it. The view
   // stays, empty, for the cell's fade-out. Later calls do nothing.

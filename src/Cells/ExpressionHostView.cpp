@@ -106,6 +106,8 @@ ExpressionHostView::ExpressionHostView(const ExpressionManifest& manifest, const
   const GdkRGBA transparent{0, 0, 0, 0};
   webkit_web_view_set_background_color(web_->view(), &transparent);
   g_signal_connect(web_->view(), "decide-policy", G_CALLBACK(keepInCell), nullptr);
+  // No card lists the user's files: a page could otherwise ask for any of them.
+  web_->refuseFileChoosers();
   gtk_box_append(gobj(), web_->widget());
   loadExpression();
 }

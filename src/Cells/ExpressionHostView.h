@@ -20,7 +20,7 @@ namespace kivari {
 // load of another scheme, navigation leaves the scheme for nothing, each
 // file is served with a content security policy to match, and beneath them
 // every connection the web engine makes ends at a dead end. The page has no
-// way to call into the application.
+// way to call into the application, and gets no file chooser.
 class ExpressionHostView : public Gtk::Box, public DissolvingCell {
  public:
   // `cannotOpenSafely` is called, once, when the cell's walls could not be

@@ -214,6 +214,7 @@ void GameCellView::showSequence() {
 // address: it can refer to nothing outside itself.
 void GameCellView::makePage() {
   web_ = std::make_unique<CellWebView>();
+  web_->refuseFileChoosers();
   // Whatever the page has not painted yet shows the frame, not a white sheet.
   const GdkRGBA transparent{0, 0, 0, 0};
   webkit_web_view_set_background_color(web_->view(), &transparent);

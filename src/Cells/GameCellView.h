@@ -18,8 +18,9 @@ namespace kivari {
 
 // The game cell: whatever game was asked for, a panel of four steps ticks off
 // on the cell's scheduler, then the built-in match-three page cross-fades in,
-// in a web view whose data lives only in memory. The game's name is shown
-// only as plain label text; the page never sees it.
+// in a web view whose data lives only in memory and that gets no file
+// chooser. The game's name is shown only as plain label text; the page
+// never sees it.
 //
 // Starting a web process takes longer than the fade, so the page is made and
 // loaded, unseen and out of reach, behind the panel once the first step is

@@ -35,8 +35,9 @@ void sweepRuntime(const std::filesystem::path& runtimeFolder, const RunFolder& o
 
 // A run's start, before any library reads its environment: removes the
 // folders of ended runs, makes this run's, points the libraries' caches into
-// it (and the runtime folder too when the session has none) and sweeps the
-// runtime folder. Nothing when no run folder could be made.
+// it, gives the process a data home there (and the runtime folder too when
+// the session has none) and sweeps the runtime folder. Nothing when no run
+// folder could be made.
 std::unique_ptr<RunFolder> startRun(const char* sessionRuntime);
 
 }  // namespace kivari

@@ -1,5 +1,6 @@
 #include "Cells/BrowserExpressionView.h"
 
+#include "../TestSupport.h"
 #include "WebTestSupport.h"
 
 #include <chrono>
@@ -221,6 +222,35 @@ TEST_F(BrowserCellTest, DissolvingEndsThePageWhateverItDoes) {
     pump(1000);
     EXPECT_EQ(site.requestCount(), requests);
   }
+}
+
+// An upload works, and the toolkit's note of the chosen file stays out of
+// the home folder: it goes into the run's data home.
+TEST_F(BrowserCellTest, AnUploadSendsTheFileAndNotesNothingInTheHome) {
+  TempFolder files;
+  files.write("upload.txt", "sent");
+  auto& view = open(site.url("/upload"));
+  ASSERT_TRUE(nextLoad());
+  evaluate(view.webView(), "document.getElementById('file').click(); 'clicked'");
+  GtkWidget* chooser = nullptr;
+  ASSERT_TRUE(pumpUntil([&] { return (chooser = shownFileChooser()) != nullptr; }));
+  GFile* file = g_file_new_for_path((files.path() / "upload.txt").c_str());
+  gtk_file_chooser_set_file(GTK_FILE_CHOOSER(chooser), file, nullptr);
+  g_object_unref(file);
+  ASSERT_TRUE(pumpUntil([&] {
+    GFile* chosen = gtk_file_chooser_get_file(GTK_FILE_CHOOSER(chooser));
+    if (chosen != nullptr) g_object_unref(chosen);
+    return chosen != nullptr;
+  }));
+  gtk_dialog_response(GTK_DIALOG(chooser), GTK_RESPONSE_ACCEPT);
+  ASSERT_TRUE(pumpUntil([&] {
+    const char* title = webkit_web_view_get_title(view.webView());
+    return title != nullptr && std::string(title) == "sent";
+  }));
+  pump(300);
+  // The chooser's own: the folder its bookmarks would be kept in, made empty.
+  EXPECT_EQ(everythingUnder(testHome()), (std::vector<std::string>{".config", ".config/gtk-4.0"}));
+  std::filesystem::remove_all(testHome() / ".config");
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include "Cells/CellNetworkWall.h"
 #include "Cells/ExpressionHostView.h"
 #include "Cells/ManifestEntry.h"
 #include "Core/RunFolder.h"
@@ -6,12 +7,19 @@
 #include "WebTestSupport.h"
 
 #include <arpa/inet.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
+#include <cstddef>
+#include <iterator>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -81,6 +89,73 @@ TEST_F(ExpressionHostTest, WithoutItsFilterACellLoadsNothingAndSaysSo) {
   ASSERT_TRUE(loads->waitPast(0));
   EXPECT_EQ(evaluate(again.webView(), "document.title"), "cell");
   EXPECT_EQ(unsafe, 1);
+}
+
+// A card that lists no file access gets none: a file input shows no chooser,
+// and stays empty.
+TEST_F(ExpressionHostTest, APageGetsNoFileChooser) {
+  const ManifestRegistry registry(fs::path(KIVARI_SOURCE_DIR) / "resources");
+  const ExpressionManifest* calculator = registry.manifest("calculator");
+  ASSERT_NE(calculator, nullptr);
+  auto& view = open(*calculator, registry);
+  ASSERT_TRUE(loads->waitPast(0));
+  const auto ask = askForAFile(view.webView());
+  EXPECT_EQ(ask.asked, 1);
+  EXPECT_FALSE(ask.shown);
+  EXPECT_EQ(ask.files, "0");
+}
+
+// From now on this thread, and whatever it starts, can make no IPv4 or IPv6
+// socket: socket() fails as if refused. There is no way back, so the test
+// that uses it runs in a process of its own (see CMakeLists.txt).
+void refuseInternetSockets() {
+  sock_filter filter[] = {
+      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_socket, 0, 4),
+      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[0])),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, AF_INET, 1, 0),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, AF_INET6, 0, 1),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EACCES),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+  };
+  sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+  ASSERT_EQ(prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0), 0);
+  ASSERT_EQ(prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program), 0);
+  ASSERT_LT(socket(AF_INET, SOCK_STREAM, 0), 0);
+}
+
+// A cell whose dead end cannot be made, here as no socket can be, loads
+// nothing and says so, once.
+using UnwalledHostTest = ExpressionHostTest;
+TEST_F(UnwalledHostTest, WithoutItsDeadEndACellLoadsNothingAndSaysSo) {
+  TempFolder tmp;
+  tmp.write("res/Expressions/cell/index.html", "<title>cell</title>");
+  const ManifestRegistry registry(tmp.path() / "res");
+  refuseInternetSockets();
+  int unsafe = 0;
+  expectBlank(build(sampleManifest("cell"), registry, [&] { ++unsafe; }));
+  pump(1000);
+  EXPECT_EQ(webkit_web_view_get_uri(cell->webView()), nullptr);
+  EXPECT_EQ(unsafe, 1);
+}
+
+// Bound without SO_REUSEADDR or SO_REUSEPORT, the dead end's port can be
+// bound by no other socket, even one that sets both.
+TEST(CellNetworkWall, NoOtherSocketCanTakeTheDeadEndsPort) {
+  const int port = networkWallPort();
+  ASSERT_GT(port, 0);
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  ASSERT_GE(fd, 0);
+  const int on = 1;
+  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+  setsockopt(fd, SOL_SOCKET, SO_REUSEPORT, &on, sizeof on);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  EXPECT_NE(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  EXPECT_EQ(errno, EADDRINUSE);
+  close(fd);
 }
 
 // res/Expressions/cell is the cell; secret.js files lie above, beside and

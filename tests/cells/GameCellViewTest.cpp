@@ -60,6 +60,11 @@ TEST_F(GameCellViewTest, ANewGameFadesInAt4100MsAndItsProcessEndsAsTheCellDissol
   EXPECT_STREQ(webkit_web_view_get_uri(view.webView()), "about:blank");
   EXPECT_EQ(evaluate(view.webView(), "['sc', 'mv'].map(id => document.getElementById(id).textContent).join()"), "0,0");
   EXPECT_EQ(evaluate(view.webView(), "String(document.body.innerHTML.includes('Chess'))"), "false");
+  // The game has no use for the user's files: a file input gets no chooser.
+  const auto ask = askForAFile(view.webView());
+  EXPECT_EQ(ask.asked, 1);
+  EXPECT_FALSE(ask.shown);
+  EXPECT_EQ(ask.files, "0");
 
   click(window, view.header().closeButton());
   EXPECT_TRUE(pumpUntil([&] { return dismissals == 1; }));

@@ -112,23 +112,28 @@ TEST(ComposeDraft, TheDesktopHandOffLaunchesEachFieldInItsPlace) {
 }
 
 // The real launch, after a run has started as the program's does: the mail
-// program, which outlives the run, gets the user's own cache folder (or
-// none), never the run's. Here it prints its environment.
-TEST(ComposeDraft, TheMailProgramGetsTheUsersCacheFolderNotTheRuns) {
+// program, which outlives the run, gets the user's own cache and data
+// folders (or none), never the run's, and is found in the user's data home
+// although the run has its own. Here it prints its environment.
+TEST(ComposeDraft, TheMailProgramGetsTheUsersFoldersNotTheRuns) {
   testing::TempFolder home;
-  const std::string data = (home.path() / "data").string(), config = (home.path() / "config").string();
-  home.write("data/applications/kivari-test-mail.desktop",
+  const std::string data = (home.path() / ".local/share").string(), config = (home.path() / ".config").string();
+  home.write(".local/share/applications/kivari-test-mail.desktop",
              "[Desktop Entry]\nType=Application\nName=Mail\nExec=/bin/sh -c env %u\n");
-  home.write("config/mimeapps.list", "[Default Applications]\nx-scheme-handler/mailto=kivari-test-mail.desktop\n");
+  home.write(".config/mimeapps.list", "[Default Applications]\nx-scheme-handler/mailto=kivari-test-mail.desktop\n");
   const auto runtime = home.path() / "runtime";
   std::filesystem::create_directory(runtime);
   std::filesystem::permissions(runtime, std::filesystem::perms::owner_all, std::filesystem::perm_options::replace);
-  const std::string userCache = (home.path() / "cache").string();
-  for (const bool userSetOne : {true, false}) {
+  const std::map<std::string, std::string> userSet{{"XDG_CACHE_HOME", (home.path() / "cache").string()},
+                                                   {"XDG_DATA_HOME", data},
+                                                   {"XDG_DATA_DIRS", (home.path() / "shared").string()}};
+  for (const bool userSetThem : {true, false}) {
+    SCOPED_TRACE(userSetThem);
     std::vector<std::string> env{"PATH=/usr/bin:/bin", "HOME=" + home.path().string(),
-                                 "XDG_RUNTIME_DIR=" + runtime.string(), "XDG_DATA_HOME=" + data,
-                                 "XDG_DATA_DIRS=" + data, "XDG_CONFIG_HOME=" + config, "XDG_CONFIG_DIRS=" + config};
-    if (userSetOne) env.push_back("XDG_CACHE_HOME=" + userCache);
+                                 "XDG_RUNTIME_DIR=" + runtime.string(), "XDG_CONFIG_DIRS=" + config};
+    if (userSetThem) {
+      for (const auto& [name, value] : userSet) env.push_back(name + "=" + value);
+    }
     std::vector<char*> envp;
     for (auto& entry : env) envp.push_back(entry.data());
     envp.push_back(nullptr);
@@ -147,8 +152,9 @@ TEST(ComposeDraft, TheMailProgramGetsTheUsersCacheFolderNotTheRuns) {
     }
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     ASSERT_EQ(seen["HOME"], home.path().string());  // the mail program ran
-    EXPECT_EQ(seen.count("XDG_CACHE_HOME") != 0 ? seen["XDG_CACHE_HOME"] : "(unset)",
-              userSetOne ? userCache : "(unset)");
+    for (const auto& [name, value] : userSet) {
+      EXPECT_EQ(seen.count(name) != 0 ? seen[name] : "(unset)", userSetThem ? value : "(unset)") << name;
+    }
   }
   EXPECT_TRUE(std::filesystem::is_empty(runtime));  // the run is gone with its process
 }

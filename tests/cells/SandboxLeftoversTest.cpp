@@ -13,6 +13,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
+#include <map>
 #include <optional>
 #include <set>
 
@@ -65,7 +66,9 @@ TEST(SandboxLeftovers, EmptyWebKitFoldersGoWhenNoOtherRunMayUseThem) {
 }
 
 // A run starts by sweeping what ended runs left; WebKit's empty folders go
-// too, since the only run left there is this one.
+// too, since the only run left there is this one. The process then has a
+// data home in the run, with the user's own searched first and its fonts
+// linked in; programs started for the user get the user's values back.
 TEST(SandboxLeftovers, ARunStartsBySweepingWhatEndedRunsLeft) {
   testing::TempFolder runtime;
   fs::permissions(runtime.path(), fs::perms::owner_all, fs::perm_options::replace);
@@ -74,18 +77,37 @@ TEST(SandboxLeftovers, ARunStartsBySweepingWhatEndedRunsLeft) {
   utimensat(AT_FDCWD, (runtime.path() / "kivari-run-Ended1").c_str(), old, 0);
   runtime.write(".flatpak/webkit-999999999-1/bwrapinfo.json", R"({"child-pid": 999999999})");
   fs::create_directories(runtime.path() / "webkitgtk");
-  const char* cache = std::getenv("XDG_CACHE_HOME");
-  const std::optional<std::string> userCache = cache ? std::optional<std::string>(cache) : std::nullopt;
+  testing::TempFolder home;
+  home.write(".local/share/fonts/own.ttf", "");
+  const char* userHome = std::getenv("HOME");
+  const std::string keptHome = userHome != nullptr ? userHome : "";
+  setenv("HOME", home.path().c_str(), 1);
+  unsetenv("XDG_DATA_HOME");
+  unsetenv("XDG_DATA_DIRS");
 
   auto run = startRun(runtime.path().c_str());
   ASSERT_TRUE(run);
   EXPECT_EQ(runtime.names(), std::set<std::string>{run->path().filename().string()});
   EXPECT_EQ(std::getenv("XDG_CACHE_HOME"), run->cacheFolder().string());
-  if (userCache) {
-    setenv("XDG_CACHE_HOME", userCache->c_str(), 1);
-  } else {
-    unsetenv("XDG_CACHE_HOME");
+  EXPECT_EQ(std::getenv("XDG_DATA_HOME"), (run->path() / "data").string());
+  EXPECT_TRUE(fs::is_directory(run->path() / "data"));
+  EXPECT_EQ(std::getenv("XDG_DATA_DIRS"), home.path().string() + "/.local/share:/usr/local/share/:/usr/share/");
+  EXPECT_TRUE(fs::exists(run->path() / "data/fonts/own.ttf"));
+  std::map<std::string, std::optional<std::string>> user;
+  for (const auto& [name, value] : userEnvironment()) {
+    user[name] = value;
+    if (value) {
+      setenv(name.c_str(), value->c_str(), 1);
+    } else {
+      unsetenv(name.c_str());
+    }
   }
+  EXPECT_EQ(user.at("XDG_DATA_HOME"), std::nullopt);
+  EXPECT_EQ(user.at("XDG_DATA_DIRS"), std::nullopt);
+  setenv("HOME", keptHome.c_str(), 1);
+  // Run folders go whole, but not what the links in them lead to.
+  run.reset();
+  EXPECT_TRUE(fs::exists(home.path() / ".local/share/fonts/own.ttf"));
 }
 
 // /proc/PID/stat reads "pid (name) state ...", and a name may hold ") Z".

@@ -1,3 +1,5 @@
+#include "Cells/SandboxLeftovers.h"
+
 #include "GtkTestMain.h"
 #include "WebTestSupport.h"
 
@@ -45,8 +47,13 @@ int main(int argc, char** argv) {
     g_unsetenv(name);
   }
 
+  // As the program starts, before GTK reads its environment.
+  auto run = kivari::startRun(runtime.c_str());
+  if (!run) return 1;
+
   ::testing::AddGlobalTestEnvironment(new kivari::testing::HomeStaysEmpty);
   const int result = kivari::testing::runTestsInApplication(argc, argv, "org.kivari.WebTests");
+  run.reset();
   std::error_code ec;
   fs::remove_all(base, ec);
   return result;

@@ -184,6 +184,50 @@ inline void click(Gtk::Window& window, Gtk::Widget& widget) {
            std::to_string(static_cast<int>(bounds.origin.y + bounds.size.height / 2)), "click", "1"});
 }
 
+// The file chooser dialog on screen, if there is one.
+inline GtkWidget* shownFileChooser() {
+  GListModel* windows = gtk_window_get_toplevels();
+  for (guint i = 0; i < g_list_model_get_n_items(windows); ++i) {
+    auto* window = static_cast<GtkWidget*>(g_list_model_get_item(windows, i));
+    g_object_unref(window);  // the list holds it
+    if (GTK_IS_FILE_CHOOSER(window) && gtk_widget_get_visible(window)) return window;
+  }
+  return nullptr;
+}
+
+// What came of a file input that the page adds and clicks: how often WebKit
+// was asked for a chooser, whether one showed (it is closed again), and how
+// many files the input then holds.
+struct FileAsk {
+  int asked = 0;
+  bool shown = false;
+  std::string files;
+};
+
+inline FileAsk askForAFile(WebKitWebView* view) {
+  FileAsk out;
+  const guint signal = g_signal_lookup("run-file-chooser", WEBKIT_TYPE_WEB_VIEW);
+  const gulong hook = g_signal_add_emission_hook(
+      signal, 0,
+      [](GSignalInvocationHint*, guint, const GValue*, gpointer asked) -> gboolean {
+        ++*static_cast<int*>(asked);
+        return TRUE;
+      },
+      &out.asked, nullptr);
+  // Run as the user's gesture, as a click on the page's own button would be.
+  evaluate(view, "const f = document.createElement('input'); f.type = 'file'; f.id = 'asked';"
+                 "document.body.append(f); f.click(); 'clicked'");
+  pumpUntil([&] { return out.asked > 0; }, 3000);
+  pump(500);  // time for a dialog to come up
+  g_signal_remove_emission_hook(signal, hook);
+  while (GtkWidget* chooser = shownFileChooser()) {
+    out.shown = true;
+    gtk_window_destroy(GTK_WINDOW(chooser));
+  }
+  out.files = evaluate(view, "String(document.getElementById('asked').files.length)");
+  return out;
+}
+
 // A small site on a loopback port, served from its own thread.
 class LoopbackSite {
  public:
@@ -259,6 +303,9 @@ class LoopbackSite {
       body = "attached";
     } else if (route == "/offer") {
       body = "<title>offer</title><a id=save href='/file.bin' download='leak-link.bin'>save</a>";
+    } else if (route == "/upload") {
+      body = "<input type=file id=file><script>"
+             "file.onchange = async () => { document.title = await file.files[0].text(); };</script>";
     } else if (route == "/file.bin") {
       type = "application/octet-stream";
       body = "bytes";
