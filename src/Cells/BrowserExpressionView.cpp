@@ -1,7 +1,9 @@
 #include "Cells/BrowserExpressionView.h"
 
+#include "Core/RunFolder.h"
 #include "Ui/Icons.h"
 
+#include <filesystem>
 #include <utility>
 
 namespace kivari {
@@ -14,6 +16,16 @@ Gtk::Image* symbol(std::string_view name) {
   // The buttons carry the names; their pictures are decoration.
   gtk_accessible_update_state(GTK_ACCESSIBLE(image->gobj()), GTK_ACCESSIBLE_STATE_HIDDEN, TRUE, -1);
   return image;
+}
+
+// The file chooser notes each chosen file in the data home's list of recent
+// files. The run's own data home holds it; emptied as the cell goes, it
+// shows the next cell nothing of what this one sent. The user's own list is
+// never touched: without a run folder nothing is emptied.
+void forgetChosenFiles() {
+  const std::filesystem::path run = thisRunFolder();
+  if (run.empty() || std::filesystem::path(g_get_user_data_dir()) != run / "data") return;
+  gtk_recent_manager_purge_items(gtk_recent_manager_get_default(), nullptr);
 }
 
 void label(Gtk::Widget& widget, const char* text) {
@@ -68,6 +80,7 @@ BrowserExpressionView::~BrowserExpressionView() {
 void BrowserExpressionView::cellDissolving() {
   port_.reset();
   web_->end();
+  forgetChosenFiles();
 }
 
 void BrowserExpressionView::buildToolbar() {

@@ -4,6 +4,9 @@
 #include "WebTestSupport.h"
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 
 namespace kivari {
@@ -251,6 +254,14 @@ TEST_F(BrowserCellTest, AnUploadSendsTheFileAndNotesNothingInTheHome) {
   // The chooser's own: the folder its bookmarks would be kept in, made empty.
   EXPECT_EQ(everythingUnder(testHome()), (std::vector<std::string>{".config", ".config/gtk-4.0"}));
   std::filesystem::remove_all(testHome() / ".config");
+  // The run keeps the note only while the cell lives.
+  const auto recent = [] {
+    std::ifstream in(std::filesystem::path(g_get_user_data_dir()) / "recently-used.xbel");
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  EXPECT_NE(recent().find("upload.txt"), std::string::npos);
+  view.cellDissolving();
+  EXPECT_TRUE(pumpUntil([&] { return recent().find("upload.txt") == std::string::npos; }));
 }
 
 }  // namespace
