@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -50,14 +51,20 @@ class ExpressionHostTest : public CellWindowTest<ExpressionHostView> {
     webkit_web_view_get_background_color(view.webView(), &color);
     EXPECT_EQ(color.alpha, 0.0);
   }
+
+  // The shipped calculator, opened and loaded.
+  ExpressionHostView& openCalculator(const ManifestRegistry& registry) {
+    const ExpressionManifest* calculator = registry.manifest("calculator");
+    if (calculator == nullptr) throw std::runtime_error("no shipped calculator");
+    auto& view = open(*calculator, registry);
+    EXPECT_TRUE(loads->waitPast(0));
+    return view;
+  }
 };
 
 TEST_F(ExpressionHostTest, ShowsTheShippedCalculatorOnItsOwnBackground) {
   const ManifestRegistry registry(fs::path(KIVARI_SOURCE_DIR) / "resources");
-  const ExpressionManifest* calculator = registry.manifest("calculator");
-  ASSERT_NE(calculator, nullptr);
-  auto& view = open(*calculator, registry);
-  ASSERT_TRUE(loads->waitPast(0));
+  auto& view = openCalculator(registry);
   EXPECT_EQ(loads->failed, 0);
   EXPECT_STREQ(webkit_web_view_get_uri(view.webView()), "kivari-cell://calculator/index.html");
   EXPECT_EQ(evaluate(view.webView(), "document.title"), "Calculator");
@@ -95,10 +102,7 @@ TEST_F(ExpressionHostTest, WithoutItsFilterACellLoadsNothingAndSaysSo) {
 // and stays empty.
 TEST_F(ExpressionHostTest, APageGetsNoFileChooser) {
   const ManifestRegistry registry(fs::path(KIVARI_SOURCE_DIR) / "resources");
-  const ExpressionManifest* calculator = registry.manifest("calculator");
-  ASSERT_NE(calculator, nullptr);
-  auto& view = open(*calculator, registry);
-  ASSERT_TRUE(loads->waitPast(0));
+  auto& view = openCalculator(registry);
   const auto ask = askForAFile(view.webView());
   EXPECT_EQ(ask.asked, 1);
   EXPECT_FALSE(ask.shown);
