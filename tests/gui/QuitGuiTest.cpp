@@ -12,12 +12,19 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
+#include <string_view>
+
+// Last: the X11 headers define names such as None.
+#include <X11/Xlib.h>
+
+extern char** environ;
 
 namespace kivari {
 namespace {
@@ -134,10 +141,11 @@ bool isDesktopProper(pid_t pid) {
   return fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", ec).filename() == "kivari-desktop";
 }
 
-// Started as a person starts it, with no signal blocked or ignored.
-pid_t startProgram(const Runtime& runtime, bool withDisplay) {
-  gchar** env = runtime.environment();
-  if (!withDisplay) env = g_environ_unsetenv(g_environ_unsetenv(env, "DISPLAY"), "WAYLAND_DISPLAY");
+// Started as a person starts it, with no signal blocked or ignored, on
+// `display`; none: without one.
+pid_t startProgram(const Runtime& runtime, std::optional<std::string> display) {
+  gchar** env = g_environ_unsetenv(runtime.environment(), "WAYLAND_DISPLAY");
+  env = display ? g_environ_setenv(env, "DISPLAY", display->c_str(), TRUE) : g_environ_unsetenv(env, "DISPLAY");
   posix_spawnattr_t attr;
   posix_spawnattr_init(&attr);
   sigset_t none, quits;
@@ -163,7 +171,7 @@ TEST(QuitGuiTest, TheProgramAsStartedEndsCleanlyFromItsFirstMoments) {
   for (const int signal : {SIGTERM, SIGHUP}) {
     SCOPED_TRACE(signal);
     Runtime runtime;
-    const pid_t pid = startProgram(runtime, true);
+    const pid_t pid = startProgram(runtime, g_getenv("DISPLAY"));
     ASSERT_GT(pid, 0);
     // Its very first instructions are beyond anyone's reach; the next are not.
     for (int i = 0; i < 200000 && !blocks(pid, signal) && !isDesktopProper(pid); ++i) g_usleep(10);
@@ -173,11 +181,77 @@ TEST(QuitGuiTest, TheProgramAsStartedEndsCleanlyFromItsFirstMoments) {
     EXPECT_TRUE(fs::is_empty(runtime.path));
   }
   Runtime runtime;
-  const pid_t pid = startProgram(runtime, false);
+  const pid_t pid = startProgram(runtime, std::nullopt);
   ASSERT_GT(pid, 0);
   const auto status = waitForEnd(pid);
   EXPECT_TRUE(endedWith(status, 1)) << status.value_or(-1);
   EXPECT_TRUE(fs::is_empty(runtime.path));
+}
+
+// An X server of its own, which a test may end.
+struct PrivateDisplay {
+  pid_t pid = 0;
+  std::string name;
+  PrivateDisplay() {
+    int number[2];
+    if (pipe(number) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, number[1], 3);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    char* argv[] = {const_cast<char*>("Xvfb"), const_cast<char*>("-displayfd"), const_cast<char*>("3"),
+                    const_cast<char*>("-nolisten"), const_cast<char*>("tcp"), const_cast<char*>("-screen"),
+                    const_cast<char*>("0"), const_cast<char*>("1280x800x24"), nullptr};
+    if (posix_spawnp(&pid, "Xvfb", &actions, nullptr, argv, environ) != 0) pid = 0;
+    posix_spawn_file_actions_destroy(&actions);
+    close(number[1]);
+    char digits[16] = {};
+    if (pid > 0 && read(number[0], digits, sizeof digits - 1) > 0) name = ":" + std::to_string(std::atoi(digits));
+    close(number[0]);
+  }
+  ~PrivateDisplay() { end(); }
+  void end() {
+    if (pid <= 0) return;
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+    pid = 0;
+  }
+};
+
+bool showsWindowNamed(const std::string& display, const char* title) {
+  Display* x = XOpenDisplay(display.c_str());
+  if (x == nullptr) return false;
+  ::Window root = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  bool shown = false;
+  if (XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count)) {
+    for (unsigned i = 0; i < count && !shown; ++i) {
+      char* name = nullptr;
+      shown = XFetchName(x, children[i], &name) && name != nullptr && std::string_view(name) == title;
+      if (name != nullptr) XFree(name);
+    }
+    if (children != nullptr) XFree(children);
+  }
+  XCloseDisplay(x);
+  return shown;
+}
+
+// The X server ends while Kivari shows its window, as a session ends: the
+// run ends with it and leaves no run folder.
+TEST(QuitGuiTest, ALostDisplayLeavesNoRunFolder) {
+  PrivateDisplay display;
+  ASSERT_FALSE(display.name.empty());
+  Runtime runtime;
+  const pid_t pid = startProgram(runtime, display.name);
+  ASSERT_GT(pid, 0);
+  EXPECT_TRUE(testing::pumpUntil([&] { return showsWindowNamed(display.name, "Kivari"); }, 20000));
+  display.end();
+  const auto status = waitForEnd(pid);
+  EXPECT_TRUE(status && WIFEXITED(*status)) << status.value_or(-1);
+  for (const auto& entry : fs::directory_iterator(runtime.path)) {
+    EXPECT_FALSE(entry.path().filename().string().starts_with("kivari-run-")) << entry.path();
+  }
 }
 
 }  // namespace
