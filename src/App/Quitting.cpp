@@ -30,6 +30,8 @@ namespace {
 
 int quitPipe[2] = {-1, -1};
 std::atomic<bool> asked = false;
+// Started with hang-ups ignored (nohup): they stay so.
+bool hangUpsIgnored = false;
 static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
 
 // Only what is safe in a signal handler: note the quit for the main loop,
@@ -40,7 +42,7 @@ void onQuitSignal(int) {
   plain.sa_handler = SIG_DFL;
   sigaction(SIGINT, &plain, nullptr);
   sigaction(SIGTERM, &plain, nullptr);
-  sigaction(SIGHUP, &plain, nullptr);
+  if (!hangUpsIgnored) sigaction(SIGHUP, &plain, nullptr);
   alarm(5);
   asked = true;
   const char byte = 'q';
@@ -135,7 +137,10 @@ void takeQuitSignals() {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);
+    struct sigaction before {};
+    sigaction(SIGHUP, nullptr, &before);
+    hangUpsIgnored = before.sa_handler == SIG_IGN;
+    if (!hangUpsIgnored) sigaction(SIGHUP, &action, nullptr);
   }
   // The launcher holds them back while this program loads: one that came
   // meanwhile is taken now. Nothing started later inherits the block.

@@ -9,8 +9,8 @@ namespace kivari {
 
 // How a run ends, whenever it is asked to. The first thing a run does is
 // takeQuitSignals(): from then on SIGINT, SIGTERM and SIGHUP (a terminal
-// closing) ask it to quit instead of ending the process where it stands,
-// which would leave its run folder.
+// closing; unless started with it ignored) ask it to quit instead of ending
+// the process where it stands, which would leave its run folder.
 // A second one ends the process at once, and a quit that has not ended it
 // within five seconds is ended by an alarm.
 void takeQuitSignals();

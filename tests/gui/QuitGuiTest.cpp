@@ -209,6 +209,13 @@ struct PrivateDisplay {
     char digits[16] = {};
     if (pid > 0 && read(number[0], digits, sizeof digits - 1) > 0) name = ":" + std::to_string(std::atoi(digits));
     close(number[0]);
+    // Taking connections, not just named.
+    if (!name.empty() && !testing::pumpUntil([&] { return takes(name); }, 10000)) name.clear();
+  }
+  static bool takes(const std::string& display) {
+    Display* x = XOpenDisplay(display.c_str());
+    if (x != nullptr) XCloseDisplay(x);
+    return x != nullptr;
   }
   ~PrivateDisplay() { end(); }
   void end() {
