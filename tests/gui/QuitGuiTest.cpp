@@ -169,7 +169,7 @@ TEST(QuitGuiTest, TheProgramAsStartedEndsCleanlyFromItsFirstMoments) {
     Runtime runtime;
     const pid_t pid = startProgram(runtime, g_getenv("DISPLAY"));
     ASSERT_GT(pid, 0);
-    // Its very first instructions are beyond anyone's reach; the next are not.
+    // Before its first instruction a signal ends any program; from the launcher's first lines on, it waits.
     for (int i = 0; i < 200000 && !blocks(pid, signal) && !isDesktopProper(pid); ++i) g_usleep(10);
     kill(pid, signal);
     const auto status = waitForEnd(pid);
