@@ -30,6 +30,10 @@
 #                                                  with a sound server that takes the connection and never
 #                                                  answers: time from a window close request and from SIGTERM
 #                                                  to the process's end, and whether its run folder went (python3)
+#   bench/window.sh quit-web [build-dir] [runs] [s]
+#                                                  SIGTERM s seconds (0.08) after Allow on the calculator cell,
+#                                                  while its web processes still start: time to the process's end,
+#                                                  whether its run folder went, and any line written after it
 #   bench/window.sh launch-cpu [build-dir] [s]     CPU during the splash, then at rest once the first
 #                                                  security notice has come and gone
 #   bench/window.sh start-vs-bare [build-dir] [runs]
@@ -268,6 +272,30 @@ print(time.time_ns())
         [ -n "$folder" ] && [ -e "$folder" ] && gone="RUN FOLDER LEFT: $folder"
         echo "run $i, $how: process ended $(( (end - start) / 1000000 )) ms after it; $gone"
       done
+    done
+    ;;
+  quit-web)
+    for i in $(seq "${3:-5}"); do
+      "$build/kivari" >"$runtime/log" 2>&1 &
+      pid=$!
+      waitForWindow
+      xdotool type --delay 15 "calculator"; xdotool key Return
+      sleep 6  # past the launch splash and the card's first half second
+      xdotool key Return
+      sleep "${4:-0.08}"
+      folder=$(find "/proc/$pid/fd" -lname '*/kivari-run-*' -printf '%l\n' | head -1)
+      start=$(date +%s%N)
+      kill -TERM "$pid"
+      wait "$pid" 2>/dev/null || true
+      end=$(date +%s%N)
+      pid=""
+      lines=$(wc -l <"$runtime/log")
+      sleep 2  # what is still running writes by now
+      late=$(($(wc -l <"$runtime/log") - lines))
+      gone="run folder removed"
+      [ -n "$folder" ] && [ -e "$folder" ] && gone="RUN FOLDER LEFT: $folder"
+      echo "run $i: process ended $(( (end - start) / 1000000 )) ms after SIGTERM; $gone; $late line(s) written after it"
+      tail -n "$late" "$runtime/log" | head -3
     done
     ;;
   launch-cpu)

@@ -5,6 +5,7 @@
 
 #include <glib-unix.h>
 #include <glib.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -12,7 +13,16 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <string_view>
 #include <system_error>
+#include <thread>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace kivari {
 
@@ -20,6 +30,8 @@ namespace {
 
 int quitPipe[2] = {-1, -1};
 std::atomic<bool> asked = false;
+// Started with hang-ups ignored (nohup): they stay so.
+bool hangUpsIgnored = false;
 static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
 
 // Only what is safe in a signal handler: note the quit for the main loop,
@@ -30,10 +42,88 @@ void onQuitSignal(int) {
   plain.sa_handler = SIG_DFL;
   sigaction(SIGINT, &plain, nullptr);
   sigaction(SIGTERM, &plain, nullptr);
+  if (!hangUpsIgnored) sigaction(SIGHUP, &plain, nullptr);
   alarm(5);
   asked = true;
   const char byte = 'q';
   [[maybe_unused]] const auto written = write(quitPipe[1], &byte, 1);
+}
+
+// Whether one of the values in /proc/<pid>/environ lies in `folder`.
+bool environmentIn(int pid, const std::string& folder) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/environ", std::ios::binary);
+  std::string entry;
+  // An environment far larger than any this run hands on is not read to its end.
+  for (int count = 0; count < 4096 && std::getline(in, entry, '\0'); ++count) {
+    const auto equals = entry.find('=');
+    if (equals == std::string::npos) continue;
+    const std::string_view value = std::string_view(entry).substr(equals + 1);
+    if (value == folder || (value.starts_with(folder) && value.size() > folder.size() &&
+                            value[folder.size()] == '/')) {
+      return true;
+    }
+  }
+  return false;
+}
+
+std::optional<int> parentOf(int pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  if (!std::getline(in, line)) return std::nullopt;
+  // "pid (name) state ppid ...": the name may hold anything.
+  const auto close = line.rfind(')');
+  if (close == std::string::npos) return std::nullopt;
+  std::istringstream rest(line.substr(close + 1));
+  char state = 0;
+  int parent = 0;
+  if (!(rest >> state >> parent)) return std::nullopt;
+  return parent;
+}
+
+// The running processes below this one that the run started in its own
+// environment, and all below them: the web engine's processes, its sandbox
+// and what runs inside. What was started for the user in the user's own
+// environment (the mail program) is not among them.
+std::vector<int> processesOfRun(const std::string& folder) {
+  std::unordered_map<int, std::vector<int>> children;
+  std::error_code ec;
+  std::filesystem::directory_iterator it("/proc", ec);
+  for (const std::filesystem::directory_iterator end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos || name.size() > 9) continue;
+    const int pid = std::stoi(name);
+    if (const auto parent = parentOf(pid)) children[*parent].push_back(pid);
+  }
+  std::vector<int> found;
+  std::vector<std::pair<int, bool>> next{{getpid(), false}};
+  while (!next.empty()) {
+    const auto [pid, inRun] = next.back();
+    next.pop_back();
+    for (const int child : children[pid]) {
+      const bool childInRun = inRun || environmentIn(child, folder);
+      if (childInRun && processIsRunning(child)) found.push_back(child);
+      next.emplace_back(child, childInRun);
+    }
+  }
+  return found;
+}
+
+// Ends them and waits, a bounded while, until none runs: one still ending
+// no longer shows its environment. A process whose parent goes meanwhile
+// comes to this one, so what it starts is still found.
+void endProcessesOfRun(const std::filesystem::path& folder, std::chrono::milliseconds grace) {
+  if (folder.empty()) return;
+  prctl(PR_SET_CHILD_SUBREAPER, 1);
+  const auto deadline = std::chrono::steady_clock::now() + grace;
+  std::vector<int> ended;
+  for (;;) {
+    const auto found = processesOfRun(folder.string());
+    for (const int pid : found) kill(pid, SIGKILL);
+    ended.insert(ended.end(), found.begin(), found.end());
+    std::erase_if(ended, [](int pid) { return !processIsRunning(pid); });
+    if (ended.empty() || std::chrono::steady_clock::now() >= deadline) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
 }
 
 }  // namespace
@@ -47,6 +137,10 @@ void takeQuitSignals() {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    struct sigaction before {};
+    sigaction(SIGHUP, nullptr, &before);
+    hangUpsIgnored = before.sa_handler == SIG_IGN;
+    if (!hangUpsIgnored) sigaction(SIGHUP, &action, nullptr);
   }
   // The launcher holds them back while this program loads: one that came
   // meanwhile is taken now. Nothing started later inherits the block.
@@ -54,6 +148,7 @@ void takeQuitSignals() {
   sigemptyset(&quit);
   sigaddset(&quit, SIGINT);
   sigaddset(&quit, SIGTERM);
+  sigaddset(&quit, SIGHUP);
   sigprocmask(SIG_UNBLOCK, &quit, nullptr);
 }
 
@@ -72,8 +167,14 @@ void quitOnSignals(std::function<void()> quit) {
 }
 
 int endRun(std::unique_ptr<RunFolder> run, int status) {
-  // The web engine's processes end after this one: what they hold, the next run sweeps.
-  if (run) sweepRuntime(g_get_user_runtime_dir(), *run);
+  if (run) {
+    // Web processes still starting would write into the run folder once it
+    // has gone, and to the terminal once this process has.
+    endProcessesOfRun(run->path(), std::chrono::seconds(1));
+    sweepRuntime(g_get_user_runtime_dir(), *run);
+    // A run killed outright left its folder; this one's is held, so it stays.
+    removeEndedRunFolders(run->path().parent_path());
+  }
   // Sound work may still write into the run folder (GStreamer its registry,
   // as it starts): it gets a moment to end before the folder goes.
   const bool settled = SoundWork::settle(std::chrono::milliseconds(250));

@@ -8,8 +8,9 @@
 namespace kivari {
 
 // How a run ends, whenever it is asked to. The first thing a run does is
-// takeQuitSignals(): from then on SIGINT and SIGTERM ask it to quit instead
-// of ending the process where it stands, which would leave its run folder.
+// takeQuitSignals(): from then on SIGINT, SIGTERM and SIGHUP (a terminal
+// closing; unless started with it ignored) ask it to quit instead of ending
+// the process where it stands, which would leave its run folder.
 // A second one ends the process at once, and a quit that has not ended it
 // within five seconds is ended by an alarm.
 void takeQuitSignals();
@@ -19,10 +20,13 @@ bool quitAsked();
 // quit asked for before this was called comes at the context's next turn.
 void quitOnSignals(std::function<void()> quit);
 
-// The run's last step: sweeps what the web engine left in the runtime
-// folder, removes the run folder and ends with `status`. Sound work still
-// under way gets a moment to end first; a sound thread that never comes
-// back is not waited for: the process then ends at once.
+// The run's last step: ends the processes the run started in its own
+// environment (the web engine's), which would write into the run folder
+// after it has gone, sweeps what they left in the runtime folder and the
+// settled folders of killed runs, removes the run folder and ends with
+// `status`. Sound work still under way gets a moment to end first; a sound
+// thread that never comes back is not waited for: the process then ends at
+// once. Every wait is bounded.
 int endRun(std::unique_ptr<RunFolder> run, int status);
 
 }  // namespace kivari

@@ -15,6 +15,7 @@ int main(int, char** argv) {
   sigemptyset(&quit);
   sigaddset(&quit, SIGINT);
   sigaddset(&quit, SIGTERM);
+  sigaddset(&quit, SIGHUP);
   sigprocmask(SIG_BLOCK, &quit, nullptr);
 
   static const char kDesktop[] = "kivari-desktop";

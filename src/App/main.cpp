@@ -4,9 +4,30 @@
 #include "Shell/RendererChoice.h"
 #include "Ui/ClockText.h"
 
+#include <gdk/x11/gdkx.h>
 #include <glib.h>
+#include <gtk/gtk.h>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <memory>
+
+namespace {
+
+std::unique_ptr<kivari::RunFolder> run;
+XIOErrorHandler gdkOnLostDisplay = nullptr;
+
+// The display went away (the X server ended with the session): GDK's own
+// handler reports it and ends the process where it stands, so the run ends
+// here first.
+int onLostDisplay(Display* display) {
+  if (run) kivari::endRun(std::move(run), 1);
+  if (gdkOnLostDisplay != nullptr) return gdkOnLostDisplay(display);
+  _exit(1);
+}
+
+}  // namespace
 
 int main() {
   // Before anything else: a quit asked for at any moment ends the run as it should.
@@ -18,10 +39,17 @@ int main() {
   }
   // Before any library reads its environment: the caches GStreamer and the
   // event-sound library keep go to a folder of this run, not under HOME.
-  std::unique_ptr<kivari::RunFolder> run = kivari::startRun(g_getenv("XDG_RUNTIME_DIR"));
+  run = kivari::startRun(g_getenv("XDG_RUNTIME_DIR"));
   int status = 0;
   // A quit asked for already needs no window.
   if (!kivari::quitAsked()) {
+    // GTK ends the process outright when it cannot open the display; opened
+    // here first, a display that is not there ends the run as any other end.
+    if (!gtk_init_check()) {
+      std::fprintf(stderr, "kivari: cannot open the display\n");
+      return kivari::endRun(std::move(run), 1);
+    }
+    if (GDK_IS_X11_DISPLAY(gdk_display_get_default())) gdkOnLostDisplay = XSetIOErrorHandler(&onLostDisplay);
     kivari::KivariDesktopApp app;
     kivari::quitOnSignals([&app] { app.quit(); });
     status = app.run();

@@ -5,10 +5,15 @@
 #include <glib.h>
 #include <nlohmann/json.hpp>
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -93,6 +98,46 @@ std::size_t removeEmptyWebKitFolders(const fs::path& runtimeFolder, const fs::pa
   return removed;
 }
 
+namespace {
+
+bool madeBefore(const struct stat& st, std::chrono::seconds ago) {
+  timespec now {};
+  clock_gettime(CLOCK_REALTIME, &now);
+  const auto age = std::chrono::seconds(now.tv_sec - st.st_mtim.tv_sec) +
+                   std::chrono::nanoseconds(now.tv_nsec - st.st_mtim.tv_nsec);
+  return age >= ago;
+}
+
+}  // namespace
+
+std::size_t removeStaleProxySockets(const fs::path& runtimeFolder, std::chrono::seconds settle) {
+  if (!isPrivateFolder(runtimeFolder)) return 0;
+  std::size_t removed = 0;
+  std::error_code ec;
+  fs::directory_iterator it(runtimeFolder / "webkitgtk", ec);
+  for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (!name.starts_with("bus-proxy-") && !name.starts_with("a11y-proxy-")) continue;
+    const std::string path = it->path().string();
+    struct stat st {};
+    sockaddr_un address{};
+    if (lstat(path.c_str(), &st) != 0 || !S_ISSOCK(st.st_mode) || st.st_uid != geteuid() ||
+        path.size() >= sizeof address.sun_path || !madeBefore(st, settle)) {
+      continue;
+    }
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    const int probe = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (probe < 0) continue;
+    // Refused: nothing listens. A busy one, or any other answer, is left alone.
+    const bool stale = connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 &&
+                       errno == ECONNREFUSED;
+    close(probe);
+    if (stale && unlink(path.c_str()) == 0) ++removed;
+  }
+  return removed;
+}
+
 bool processIsRunning(int pid) {
   std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
   std::string line;
@@ -106,6 +151,7 @@ bool processIsRunning(int pid) {
 
 void sweepRuntime(const fs::path& runtimeFolder, const RunFolder& ownRun) {
   removeEndedSandboxFolders(runtimeFolder, getpid(), processIsRunning);
+  removeStaleProxySockets(runtimeFolder);
   removeEmptyWebKitFolders(runtimeFolder, ownRun.path());
 }
 

@@ -2,6 +2,7 @@
 
 #include "Core/RunFolder.h"
 
+#include <chrono>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -25,6 +26,14 @@ std::size_t removeEndedSandboxFolders(const std::filesystem::path& runtimeFolder
 // folder. Answers how many went.
 std::size_t removeEmptyWebKitFolders(const std::filesystem::path& runtimeFolder,
                                      const std::filesystem::path& ownRun);
+
+// WebKit's bus proxies listen on sockets in <runtime>/webkitgtk
+// (bus-proxy-…, a11y-proxy-…) that stay when the process that made them
+// ends. This removes those of ours that no one listens on any more and that
+// were made at least `settle` ago (one just made may not listen yet), and
+// answers how many went.
+std::size_t removeStaleProxySockets(const std::filesystem::path& runtimeFolder,
+                                    std::chrono::seconds settle = std::chrono::seconds(1));
 
 // Whether a process runs: it exists and is not a zombie waiting to be reaped.
 bool processIsRunning(int pid);

@@ -6,13 +6,18 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/prctl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
+#include <cstring>
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
 #include <map>
 #include <optional>
 #include <set>
@@ -63,6 +68,39 @@ TEST(SandboxLeftovers, EmptyWebKitFoldersGoWhenNoOtherRunMayUseThem) {
   fs::remove(runtime.path() / "webkitgtk/bus-proxy-ABC123");
   EXPECT_EQ(removeEmptyWebKitFolders(runtime.path(), own->path()), 1u);
   EXPECT_EQ(runtime.names(), std::set<std::string>{own->path().filename().string()});
+}
+
+// A bus-proxy socket goes once no one listens on it and it has settled;
+// one listened on, one just made, or anything else by that name stays.
+TEST(SandboxLeftovers, StaleProxySocketsGo) {
+  char made[] = "/tmp/kivari-sockets-XXXXXX";  // short enough for a socket's path
+  ASSERT_NE(mkdtemp(made), nullptr);
+  const fs::path runtime = made;
+  fs::create_directories(runtime / "webkitgtk");
+  auto bound = [&](const std::string& name, bool listening) {
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string path = (runtime / "webkitgtk" / name).string();
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    EXPECT_EQ(bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    if (listening) {
+      EXPECT_EQ(listen(fd, 1), 0);
+    }
+    return fd;
+  };
+  const int live = bound("bus-proxy-LIVE01", true);
+  close(bound("bus-proxy-DEAD01", false));
+  close(bound("a11y-proxy-DEAD02", false));
+  close(bound("other-DEAD03", false));
+  std::ofstream(runtime / "webkitgtk/bus-proxy-FILE04") << "";
+  EXPECT_EQ(removeStaleProxySockets(runtime), 0u);  // just made
+  EXPECT_EQ(removeStaleProxySockets(runtime, std::chrono::seconds(0)), 2u);
+  std::set<std::string> left;
+  for (const auto& entry : fs::directory_iterator(runtime / "webkitgtk")) left.insert(entry.path().filename());
+  EXPECT_EQ(left, (std::set<std::string>{"bus-proxy-LIVE01", "other-DEAD03", "bus-proxy-FILE04"}));
+  close(live);
+  fs::remove_all(runtime);
 }
 
 // A run starts by sweeping what ended runs left; WebKit's empty folders go

@@ -1,0 +1,249 @@
+// The program's way out, each run in a process of its own: whatever ends it,
+// and when, it leaves no run folder and nothing of its own still running.
+#include "Cells/SandboxLeftovers.h"
+
+#include "MainLoop.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
+extern char** environ;
+
+namespace kivari {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A private runtime folder for one run.
+struct Runtime {
+  fs::path path;
+  Runtime() {
+    char* made = g_dir_make_tmp("kivari-quit-XXXXXX", nullptr);
+    path = made != nullptr ? made : "";
+    g_free(made);
+  }
+  ~Runtime() {
+    std::error_code ec;
+    fs::remove_all(path, ec);
+  }
+  gchar** environment() const { return g_environ_setenv(g_get_environ(), "XDG_RUNTIME_DIR", path.c_str(), TRUE); }
+};
+
+// However slowly it ends, as long as it does (a generous bound); nullopt: it did not.
+std::optional<int> waitForEnd(pid_t pid) {
+  int status = -1;
+  if (testing::pumpUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, 20000)) return status;
+  kill(pid, SIGKILL);
+  waitpid(pid, &status, 0);
+  return std::nullopt;
+}
+
+bool endedWith(const std::optional<int>& status, int code) {
+  return status && WIFEXITED(*status) && WEXITSTATUS(*status) == code;
+}
+
+struct Probe {
+  GPid pid = 0;
+  fs::path folder;
+  int ofRun = 0, ofUser = 0;
+};
+
+Probe startProbe(const Runtime& runtime, const char* mode) {
+  gchar** env = runtime.environment();
+  char* argv[] = {const_cast<char*>(KIVARI_QUIT_PROBE), const_cast<char*>(mode), nullptr};
+  Probe probe;
+  int out = -1;
+  const bool spawned = g_spawn_async_with_pipes(nullptr, argv, env, G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr,
+                                                &probe.pid, nullptr, &out, nullptr, nullptr);
+  g_strfreev(env);
+  if (!spawned) return probe;
+  FILE* lines = fdopen(out, "r");
+  char folder[4096] = {};
+  if (std::fscanf(lines, "%4095s %d %d", folder, &probe.ofRun, &probe.ofUser) == 3) probe.folder = folder;
+  std::fclose(lines);
+  return probe;
+}
+
+// A quit asked for before the run has started, and quits by SIGTERM and by
+// a hang-up while the run's sound work writes into its cache and never
+// comes back. Each ends with status 0 and leaves nothing in the runtime
+// folder: not its own run folder, nor the folder of a run killed outright
+// that settled after this one started; the child it started in the run's
+// environment has ended, the one started in the user's runs on.
+TEST(QuitGuiTest, AQuitEndsTheRunCleanlyWhateverItsSoundWorkAndChildrenDo) {
+  struct Case {
+    const char* mode;
+    int signal;
+  };
+  for (const auto& [mode, signal] : {Case{"early", 0}, Case{"later", SIGTERM}, Case{"later", SIGHUP}}) {
+    SCOPED_TRACE(std::string(mode) + " " + std::to_string(signal));
+    Runtime runtime;
+    const Probe probe = startProbe(runtime, mode);
+    ASSERT_GT(probe.pid, 0);
+    if (signal != 0) {
+      const fs::path killed = runtime.path / "kivari-run-Killed";
+      fs::create_directories(killed / "cache");
+      const timespec old[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - 60, 0}};
+      utimensat(AT_FDCWD, killed.c_str(), old, 0);
+      kill(probe.pid, signal);
+    }
+    const auto status = waitForEnd(probe.pid);
+    EXPECT_TRUE(status) << "still running after 20 s";
+    EXPECT_TRUE(endedWith(status, 0)) << status.value_or(-1);
+    EXPECT_EQ(probe.folder.parent_path(), runtime.path);
+    EXPECT_TRUE(fs::is_empty(runtime.path));
+    EXPECT_GT(probe.ofRun, 0);
+    EXPECT_FALSE(processIsRunning(probe.ofRun));
+    EXPECT_TRUE(processIsRunning(probe.ofUser));
+    if (probe.ofUser > 0) kill(probe.ofUser, SIGKILL);
+  }
+}
+
+// A quit that never returns is still ended.
+TEST(QuitGuiTest, AQuitThatHangsIsEndedAnyway) {
+  Runtime runtime;
+  const Probe probe = startProbe(runtime, "hang");
+  ASSERT_GT(probe.pid, 0);
+  kill(probe.pid, SIGTERM);
+  EXPECT_TRUE(waitForEnd(probe.pid)) << "still running after 20 s";
+  for (const int child : {probe.ofRun, probe.ofUser}) {
+    if (child > 0) kill(child, SIGKILL);
+  }
+}
+
+bool blocks(pid_t pid, int signal) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.starts_with("SigBlk:")) return (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1)) & 1;
+  }
+  return false;
+}
+
+bool isDesktopProper(pid_t pid) {
+  std::error_code ec;
+  return fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", ec).filename() == "kivari-desktop";
+}
+
+// Started as a person starts it, with no signal blocked or ignored, on
+// `display`; none: without one.
+pid_t startProgram(const Runtime& runtime, std::optional<std::string> display) {
+  gchar** env = g_environ_unsetenv(runtime.environment(), "WAYLAND_DISPLAY");
+  env = display ? g_environ_setenv(env, "DISPLAY", display->c_str(), TRUE) : g_environ_unsetenv(env, "DISPLAY");
+  posix_spawnattr_t attr;
+  posix_spawnattr_init(&attr);
+  sigset_t none, quits;
+  sigemptyset(&none);
+  sigemptyset(&quits);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&quits, signal);
+  posix_spawnattr_setsigmask(&attr, &none);
+  posix_spawnattr_setsigdefault(&attr, &quits);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  char* argv[] = {const_cast<char*>("kivari"), nullptr};
+  pid_t pid = 0;
+  if (posix_spawn(&pid, KIVARI_PROGRAM, nullptr, &attr, argv, env) != 0) pid = 0;
+  posix_spawnattr_destroy(&attr);
+  g_strfreev(env);
+  return pid;
+}
+
+// The program as started, asked to quit within its first milliseconds, as
+// soon as it has begun, while its libraries still load: it ends as asked,
+// with status 0 and no run folder. One that cannot open the display ends
+// at once, with no run folder either.
+TEST(QuitGuiTest, TheProgramAsStartedEndsCleanlyFromItsFirstMoments) {
+  for (const int signal : {SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    Runtime runtime;
+    const pid_t pid = startProgram(runtime, g_getenv("DISPLAY"));
+    ASSERT_GT(pid, 0);
+    // Before its first instruction a signal ends any program; from the launcher's first lines on, it waits.
+    for (int i = 0; i < 200000 && !blocks(pid, signal) && !isDesktopProper(pid); ++i) g_usleep(10);
+    kill(pid, signal);
+    const auto status = waitForEnd(pid);
+    EXPECT_TRUE(endedWith(status, 0)) << status.value_or(-1);
+    EXPECT_TRUE(fs::is_empty(runtime.path));
+  }
+  Runtime runtime;
+  const pid_t pid = startProgram(runtime, std::nullopt);
+  ASSERT_GT(pid, 0);
+  const auto status = waitForEnd(pid);
+  EXPECT_TRUE(endedWith(status, 1)) << status.value_or(-1);
+  EXPECT_TRUE(fs::is_empty(runtime.path));
+}
+
+// Whether xwininfo finds `what` on `display`.
+bool xwininfo(const std::string& display, const char* what, const char* name = nullptr) {
+  const char* argv[] = {"xwininfo", "-display", display.c_str(), what, name, nullptr};
+  int status = -1;
+  return g_spawn_sync(nullptr, const_cast<char**>(argv), nullptr,
+                      static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_STDOUT_TO_DEV_NULL |
+                                               G_SPAWN_STDERR_TO_DEV_NULL),
+                      nullptr, nullptr, nullptr, nullptr, &status, nullptr) &&
+         g_spawn_check_wait_status(status, nullptr);
+}
+
+// An X server of its own, which a test may end.
+struct PrivateDisplay {
+  pid_t pid = 0;
+  std::string name;
+  PrivateDisplay() {
+    int number[2];
+    if (pipe(number) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, number[1], 3);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    char* argv[] = {const_cast<char*>("Xvfb"), const_cast<char*>("-displayfd"), const_cast<char*>("3"),
+                    const_cast<char*>("-nolisten"), const_cast<char*>("tcp"), const_cast<char*>("-screen"),
+                    const_cast<char*>("0"), const_cast<char*>("1280x800x24"), nullptr};
+    if (posix_spawnp(&pid, "Xvfb", &actions, nullptr, argv, environ) != 0) pid = 0;
+    posix_spawn_file_actions_destroy(&actions);
+    close(number[1]);
+    char digits[16] = {};
+    if (pid > 0 && read(number[0], digits, sizeof digits - 1) > 0) name = ":" + std::to_string(std::atoi(digits));
+    close(number[0]);
+    // Taking connections, not just named.
+    if (!name.empty() && !testing::pumpUntil([&] { return xwininfo(name, "-root"); }, 10000)) name.clear();
+  }
+  ~PrivateDisplay() { end(); }
+  void end() {
+    if (pid <= 0) return;
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+    pid = 0;
+  }
+};
+
+// The X server ends while Kivari shows its window, as a session ends: the
+// run ends with it and leaves no run folder.
+TEST(QuitGuiTest, ALostDisplayLeavesNoRunFolder) {
+  PrivateDisplay display;
+  ASSERT_FALSE(display.name.empty());
+  Runtime runtime;
+  const pid_t pid = startProgram(runtime, display.name);
+  ASSERT_GT(pid, 0);
+  EXPECT_TRUE(testing::pumpUntil([&] { return xwininfo(display.name, "-name", "Kivari"); }, 20000));
+  display.end();
+  const auto status = waitForEnd(pid);
+  EXPECT_TRUE(status && WIFEXITED(*status)) << status.value_or(-1);
+  for (const auto& entry : fs::directory_iterator(runtime.path)) {
+    EXPECT_FALSE(entry.path().filename().string().starts_with("kivari-run-")) << entry.path();
+  }
+}
+
+}  // namespace
+}  // namespace kivari
