@@ -592,6 +592,35 @@ TEST(QuitGuiTest, TheWindowGoesMidEntranceOrExitAndNothingIsUsedAfterIt) {
   }
 }
 
+// The view goes while its window still shows it, as the compact bar slides
+// in or out: the revealer, stopped as it goes, reports its child's change to
+// no one, and GTK reports no misuse.
+TEST(QuitGuiTest, TheViewGoesFromAShownWindowMidSlide) {
+  installStyle();
+  for (const bool entering : {true, false}) {
+    SCOPED_TRACE(entering ? "entering" : "leaving");
+    ManualScheduler scheduler;
+    AppState state(std::make_unique<ManifestRegistry>(std::nullopt), AppStateServices{});
+    Gtk::Window window;
+    auto content = std::make_unique<ContentView>(window, state, scheduler);
+    window.set_child(*content);
+    window.present();
+    ASSERT_TRUE(pumpUntil([&] { return window.get_mapped(); }));
+    pump(100);
+    state.allow(Expression::notes());
+    if (!entering) {
+      pump(kModeAnimationMs + 200);
+      state.dissolve();
+    }
+    auto& bar = content->compactBar();
+    ASSERT_TRUE(pumpUntil([&] { return bar.get_opacity() > 0 && bar.get_opacity() < 1; }));
+    content.reset();
+    pump(50);
+    window.hide();
+    pump(50);
+  }
+}
+
 // The program's way out, in a process of its own that runs as main does:
 // a quit asked for before the run has started, and one during which a sound
 // thread writes into the run's cache and never comes back. Either ends the
