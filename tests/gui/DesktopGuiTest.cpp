@@ -504,6 +504,8 @@ TEST_F(ConsentGuiTest, TheKeyboardFollowsTheCatalogAndTheSplash) {
 
   testing::click(catalog->closeButton());
   EXPECT_TRUE(pumpUntil([&] { return holdsFocus(*window, field); }));
+  int from = 0, to = 0;
+  EXPECT_FALSE(field.get_selection_bounds(from, to)) << "the next key would replace the text";
   // Reached again once it has gone.
   pump(300);
   EXPECT_TRUE(named(reader.read(), "Request").has_value());
