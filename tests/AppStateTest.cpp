@@ -290,7 +290,7 @@ TEST_F(AppStateTest, ModelSystemActionOrNoAnswer) {
   EXPECT_FALSE(state->isThinking());
 }
 
-TEST_F(AppStateTest, ALateAnswerNeverReplacesACardPickerOrCellShownAfterItsRequest) {
+TEST_F(AppStateTest, ALateAnswerNeverReplacesOrFollowsACardPickerOrCellShownAfterItsRequest) {
   resolver->available = true;
   const auto lateAnswerLeavesInPlace = [&](const AppMode& shown) {
     ASSERT_TRUE(state->isThinking());
@@ -324,9 +324,29 @@ TEST_F(AppStateTest, ALateAnswerNeverReplacesACardPickerOrCellShownAfterItsReque
   resolver->answerNext(expressionIntent(Expression::weather("Oslo")));
   EXPECT_EQ(state->mode(), AppMode::capabilityPrompt(Expression::weather("Oslo")));
 
-  // Once nothing is shown, an answer is applied as it comes.
+  // Nor does one come from nowhere once what came up after its request has
+  // gone: a cell dissolved, a card denied, a picker cancelled, a help cell.
   submit("asked before the cell", ClassifiedIntent{});
   state->allow(Expression::notes());
+  state->dissolve();
+  lateAnswerLeavesInPlace(AppMode::prompt());
+  submit("asked before the card", ClassifiedIntent{});
+  submit("calculator", expressionIntent(Expression::notes()));
+  state->deny();
+  lateAnswerLeavesInPlace(AppMode::prompt());
+  submit("asked before the picker", ClassifiedIntent{});
+  submit("doc", {std::nullopt, std::nullopt, ProductivityCategory::document});
+  state->cancelPicker();
+  lateAnswerLeavesInPlace(AppMode::prompt());
+  submit("asked before help", ClassifiedIntent{});
+  submit("help", expressionIntent(Expression::help("help")));
+  ASSERT_TRUE(state->mode().isExpressing());
+  state->dissolve();
+  lateAnswerLeavesInPlace(AppMode::prompt());
+
+  // One typed under a cell is still applied once that cell has gone.
+  state->allow(Expression::notes());
+  submit("asked under the cell", ClassifiedIntent{});
   state->dissolve();
   resolver->answerNext(expressionIntent(Expression::timer(60, "")));
   EXPECT_EQ(state->mode(), AppMode::capabilityPrompt(Expression::timer(60, "")));

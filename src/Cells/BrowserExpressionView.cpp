@@ -1,6 +1,6 @@
 #include "Cells/BrowserExpressionView.h"
 
-#include "Core/RunFolder.h"
+#include "Cells/SandboxLeftovers.h"
 #include "Ui/Icons.h"
 
 #include <filesystem>
@@ -23,8 +23,8 @@ Gtk::Image* symbol(std::string_view name) {
 // shows the next cell nothing of what this one sent. The user's own list is
 // never touched: without a run folder nothing is emptied.
 void forgetChosenFiles() {
-  const std::filesystem::path run = thisRunFolder();
-  if (run.empty() || std::filesystem::path(g_get_user_data_dir()) != run / "data") return;
+  const std::filesystem::path own = runDataHome();
+  if (own.empty() || std::filesystem::path(g_get_user_data_dir()) != own) return;
   gtk_recent_manager_purge_items(gtk_recent_manager_get_default(), nullptr);
 }
 

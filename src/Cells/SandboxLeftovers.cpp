@@ -157,6 +157,11 @@ void sweepRuntime(const fs::path& runtimeFolder, const RunFolder& ownRun) {
 
 namespace {
 
+fs::path& dataHomeOfRun() {
+  static fs::path folder;
+  return folder;
+}
+
 // GTK's file chooser records each chosen file in the data home's list of
 // recent files. A data home of the run's own keeps that record in the run,
 // and the user's own list as it was. The user's data home is still searched,
@@ -178,9 +183,12 @@ void useRunDataHome(const RunFolder& run) {
   std::error_code ec;
   if (fs::is_directory(user / "fonts", ec)) fs::create_directory_symlink(user / "fonts", data / "fonts", ec);
   setForThisRun("XDG_DATA_HOME", data.string());
+  dataHomeOfRun() = data;
 }
 
 }  // namespace
+
+fs::path runDataHome() { return dataHomeOfRun(); }
 
 std::unique_ptr<RunFolder> startRun(const char* sessionRuntime) {
   const fs::path parent = runFolderParent(sessionRuntime);

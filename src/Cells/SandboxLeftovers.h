@@ -48,5 +48,7 @@ void sweepRuntime(const std::filesystem::path& runtimeFolder, const RunFolder& o
 // the session has none) and sweeps the runtime folder. Nothing when no run
 // folder could be made.
 std::unique_ptr<RunFolder> startRun(const char* sessionRuntime);
+// The data home startRun gave the process; empty when it gave none.
+std::filesystem::path runDataHome();
 
 }  // namespace kivari

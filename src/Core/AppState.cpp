@@ -109,12 +109,13 @@ void AppState::startModelTask(const std::string& request) {
 void AppState::handleModelAnswer(const std::optional<ClassifiedIntent>& answer, AtRequest atRequest) {
   setThinking(false);
   // A card, picker or cell put up after the request is what the user turned
-  // to meanwhile: a late answer must not replace it, nor take the Return or
-  // click meant for it. One typed while it was shown is applied.
+  // to meanwhile, even one already gone: a late answer must not replace it,
+  // take the Return or click meant for it, or come back from nowhere after
+  // it. One typed while it was shown is applied.
   // So is a new request being typed (submitting clears the text), and a
   // catalog opened since: a card would take the keys meant for them.
   // "Thinking…" is over either way, so the ribbon says where it went.
-  if ((mode_ != AppMode::prompt() && shown_ != atRequest.shown) || !intentText_.empty() ||
+  if (shown_ != atRequest.shown || !intentText_.empty() ||
       (showCatalog_ && catalogOpenings_ != atRequest.catalogOpenings)) {
     post("Model answer set aside \u00b7 you moved on", Type::system);
     return;

@@ -58,7 +58,9 @@ CellCatalogView::CellCatalogView(std::function<void(const std::string&)> onSelec
   installOverlayStyle();
   static GdkDisplay* sectionsInstalledOn = nullptr;
   installOncePerDisplay(sectionsInstalledOn, sectionRules);
-  readAsGroup(*this);
+  // The panel takes the keyboard as it opens: a screen reader names it then.
+  g_object_set(gobj(), "accessible-role", GTK_ACCESSIBLE_ROLE_DIALOG, nullptr);
+  setAccessibleLabel(*this, "Cell Catalog");
   set_halign(Gtk::Align::CENTER);
   set_valign(Gtk::Align::CENTER);
   set_overflow(Gtk::Overflow::HIDDEN);

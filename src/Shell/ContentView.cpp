@@ -186,16 +186,32 @@ void ContentView::followCatalog() {
     // close it or pick an entry the user never chose. Tab moves into it.
     catalog->set_focusable(true);
     if (!catalog->grab_focus() && root != nullptr) root->unset_focus();
-    column_.set_can_focus(false);
+    coverColumn(true);
     return;
   }
-  column_.set_can_focus(true);
+  coverColumn(false);
   auto* before = static_cast<GtkWidget*>(g_weak_ref_get(&focusUnderCatalog_));
   g_weak_ref_set(&focusUnderCatalog_, nullptr);
   const bool back = before != nullptr && gtk_widget_is_ancestor(before, GTK_WIDGET(column_.gobj())) &&
-                    gtk_widget_get_mapped(before) && gtk_widget_grab_focus(before);
+                    gtk_widget_get_mapped(before) &&
+                    // A field gets its text back as it was, not selected for the next key to replace.
+                    (GTK_IS_TEXT(before) ? gtk_text_grab_focus_without_selecting(GTK_TEXT(before))
+                                         : gtk_widget_grab_focus(before));
   if (before != nullptr) g_object_unref(before);
   if (!back && plan_.promptDesktop && !card_) promptDesktop_.takeFocus();
+}
+
+// What the catalog covers takes nothing from anyone: no Tab or click lands
+// in it, and a screen reader neither lists it nor works it, even through a
+// button or field it read before. Only the column's own flags and the
+// fields' editability are touched, so what the layers set stays as it was.
+void ContentView::coverColumn(bool covered) {
+  column_.set_can_focus(!covered);
+  column_.set_sensitive(!covered);
+  gtk_accessible_update_state(GTK_ACCESSIBLE(column_.gobj()), GTK_ACCESSIBLE_STATE_HIDDEN, covered ? TRUE : FALSE, -1);
+  // A screen reader sets a field's text whether or not it is shown.
+  promptDesktop_.promptField().set_editable(!covered);
+  compactBar_.field().set_editable(!covered);
 }
 
 std::unique_ptr<Gtk::Widget> ContentView::buildCard() {

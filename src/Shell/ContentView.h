@@ -54,6 +54,7 @@ class ContentView : public Gtk::Overlay {
   bool covered() const;
   void coverChanged();
   void followCatalog();
+  void coverColumn(bool covered);
 
   AppState& state_;
   Scheduler& scheduler_;

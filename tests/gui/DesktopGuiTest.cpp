@@ -21,6 +21,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 // Last: the X11 headers define names such as None.
 #include "XPointer.h"
@@ -500,23 +501,81 @@ TEST_F(ConsentGuiTest, APressBegunBeforeTheCardWasReadyAllowsNothing) {
   EXPECT_TRUE(opens());
 }
 
-// The keyboard goes into what covers the desktop and comes back when it goes.
+// The keyboard goes into what covers the desktop and comes back when it
+// goes; nothing under the catalog is reached by keys or a screen reader.
 TEST_F(ConsentGuiTest, TheKeyboardFollowsTheCatalogAndTheSplash) {
   auto& field = content->promptDesktop().promptField();
   ASSERT_TRUE(pumpUntil([&] { return holdsFocus(*window, field); }));
+  // A request half typed, its suggestions shown, all read by a screen reader.
+  xdotool({"type", "--delay", "15", "calc"});
+  auto& list = content->promptDesktop().suggestionList();
+  ASSERT_TRUE(pumpUntil([&] { return state->intentText() == "calc"; }));
+  pump(100);
+  ASSERT_TRUE(list.get_visible() && list.get_first_child() != nullptr);
+  const std::string suggestion = testing::accessibleName(*list.get_first_child());
+  testing::AccessibleTreeReader reader;
+  const auto named = [&](const std::vector<testing::AccessibleNode>& nodes, const std::string& name) {
+    const auto it = std::find_if(nodes.begin(), nodes.end(), [&](const auto& n) { return n.name == name; });
+    return it == nodes.end() ? std::optional<testing::AccessibleNode>() : *it;
+  };
+  const auto before = reader.read();
+  ASSERT_EQ(reader.error(), "") << "the GUI tests run under dbus-run-session";
+  const auto request = named(before, "Request");
+  const auto row = named(before, suggestion);
+  ASSERT_TRUE(request && row) << suggestion;
+  const auto lines = state->statusMessages().size();
+
   auto& button = content->promptDesktop().catalogButton();
   ASSERT_TRUE(testing::clickAt(*window, button, button.get_width() / 2.0, button.get_height() / 2.0));
   ASSERT_TRUE(pumpUntil([&] { return content->overlays().catalog() != nullptr; }));
   auto* catalog = content->overlays().catalog();
   EXPECT_TRUE(pumpUntil([&] { return holdsFocus(*window, *catalog); }));
   xdotool({"type", "--delay", "15", "take a note"});
-  xdotool({"key", "Return", "Tab"});
+  xdotool({"key", "Return"});
   pump(150);
-  EXPECT_EQ(state->intentText(), "");
+  EXPECT_EQ(state->intentText(), "calc");
   EXPECT_EQ(state->mode(), AppMode::prompt());
   EXPECT_TRUE(holdsFocus(*window, *catalog));
+  // Tab goes through the close button and every entry and round again (past
+  // the end the keyboard is nowhere for a moment), and Shift+Tab back: never
+  // under the panel.
+  std::vector<Gtk::Widget*> focused;
+  auto noted = window->property_focus_widget().signal_changed().connect([&] { focused.push_back(window->get_focus()); });
+  std::vector<std::string> keys{"key", "--delay", "20"};
+  keys.insert(keys.end(), catalog->entryButtons().size() + 3, "Tab");
+  keys.insert(keys.end(), 3, "shift+Tab");
+  xdotool(keys);
+  pump(150);
+  noted.disconnect();
+  EXPECT_GE(focused.size(), catalog->entryButtons().size() + 1);
+  for (std::size_t i = 0; i < focused.size(); ++i) {
+    auto* at = focused[i];
+    EXPECT_TRUE(at == nullptr || at == catalog || at->is_ancestor(*catalog)) << "after move " << i + 1;
+  }
+
+  // The catalog is announced as what it is; under it a screen reader finds
+  // nothing, and what it read before no longer answers.
+  const auto under = reader.read([](const auto& n) { return n.role != "dialog"; });
+  const auto dialog = std::find_if(under.begin(), under.end(), [](const auto& n) { return n.role == "dialog"; });
+  EXPECT_TRUE(dialog != under.end() && dialog->name == "Cell Catalog");
+  EXPECT_FALSE(named(under, "Request").has_value());
+  EXPECT_FALSE(named(under, suggestion).has_value());
+  EXPECT_FALSE(reader.doAction(*row));
+  EXPECT_FALSE(reader.setText(*request, "calculator"));
+  pump(300);
+  EXPECT_EQ(state->intentText(), "calc");
+  EXPECT_EQ(state->statusMessages().size(), lines);
+  EXPECT_EQ(state->mode(), AppMode::prompt());
+
   testing::click(catalog->closeButton());
   EXPECT_TRUE(pumpUntil([&] { return holdsFocus(*window, field); }));
+  int from = 0, to = 0;
+  EXPECT_FALSE(field.get_selection_bounds(from, to)) << "the next key would replace the text";
+  // Reached again once it has gone.
+  pump(300);
+  EXPECT_TRUE(named(reader.read(), "Request").has_value());
+  EXPECT_TRUE(reader.setText(*request, "weather"));
+  EXPECT_EQ(state->intentText(), "weather");
 
   // A card that came up under the launch splash takes the keyboard once the
   // splash has gone, and Allow half a second after that.
@@ -597,6 +656,35 @@ TEST(QuitGuiTest, TheWindowGoesMidEntranceOrExitAndNothingIsUsedAfterIt) {
       window.reset();
       pump(50);
     }
+  }
+}
+
+// The view goes while its window still shows it, as the compact bar slides
+// in or out: the revealer, stopped as it goes, reports its child's change to
+// no one, and GTK reports no misuse.
+TEST(QuitGuiTest, TheViewGoesFromAShownWindowMidSlide) {
+  installStyle();
+  for (const bool entering : {true, false}) {
+    SCOPED_TRACE(entering ? "entering" : "leaving");
+    ManualScheduler scheduler;
+    AppState state(std::make_unique<ManifestRegistry>(std::nullopt), AppStateServices{});
+    Gtk::Window window;
+    auto content = std::make_unique<ContentView>(window, state, scheduler);
+    window.set_child(*content);
+    window.present();
+    ASSERT_TRUE(pumpUntil([&] { return window.get_mapped(); }));
+    pump(100);
+    state.allow(Expression::notes());
+    if (!entering) {
+      pump(kModeAnimationMs + 200);
+      state.dissolve();
+    }
+    auto& bar = content->compactBar();
+    ASSERT_TRUE(pumpUntil([&] { return bar.get_opacity() > 0 && bar.get_opacity() < 1; }));
+    content.reset();
+    pump(50);
+    window.hide();
+    pump(50);
   }
 }
 

@@ -6,6 +6,7 @@
 #include <glib-object.h>
 #include <unistd.h>
 
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,6 +18,8 @@ struct AccessibleNode {
   std::string role;  // the bus's role name: "push button", "text", "image"…
   std::string name;
   std::string where;  // the chain of roles and names from the window down
+  std::string bus;    // where a screen reader reaches it
+  std::string path;
 };
 
 // Reads a process's accessible tree over the accessibility bus, as a
@@ -65,9 +68,21 @@ class AccessibleTreeReader {
 
   const std::string& error() const { return error_; }
 
+  // What a screen reader asks of a node it has read, as it would ask it: the
+  // first action (a button's click), or the text of an editable field. True
+  // when the process says it did so.
+  bool doAction(const AccessibleNode& node) {
+    return askBool(node, "org.a11y.atspi.Action", "DoAction", g_variant_new("(i)", 0));
+  }
+  bool setText(const AccessibleNode& node, const std::string& text) {
+    return askBool(node, "org.a11y.atspi.EditableText", "SetTextContents", g_variant_new("(s)", text.c_str()));
+  }
+
   // Every node under this process's windows; empty, with error() set, when
-  // the process is not on the bus.
-  std::vector<AccessibleNode> read() {
+  // the process is not on the bus. What `into` refuses is listed, but not
+  // what lies under it.
+  std::vector<AccessibleNode> read(std::function<bool(const AccessibleNode&)> into = nullptr) {
+    into_ = std::move(into);
     std::vector<AccessibleNode> nodes;
     if (bus_ == nullptr) return nodes;
     const std::string self = ownName();
@@ -103,6 +118,19 @@ class AccessibleTreeReader {
     GVariant* reply = pending->reply;
     delete pending;
     return reply;
+  }
+
+  bool askBool(const AccessibleNode& node, const char* interface, const char* method, GVariant* parameters) {
+    if (bus_ == nullptr) {
+      g_variant_unref(g_variant_ref_sink(parameters));
+      return false;
+    }
+    GVariant* reply = call(node.bus, node.path, interface, method, parameters, "(b)");
+    if (reply == nullptr) return false;
+    gboolean done = FALSE;
+    g_variant_get(reply, "(b)", &done);
+    g_variant_unref(reply);
+    return done;
   }
 
   std::string stringOf(const std::string& name, const std::string& path, const char* method) {
@@ -161,10 +189,11 @@ class AccessibleTreeReader {
     if (!seen.insert(name + path).second) return;
     std::string here = where;
     if (!isRoot) {
-      AccessibleNode node{stringOf(name, path, "GetRoleName"), nameOf(name, path), {}};
+      AccessibleNode node{stringOf(name, path, "GetRoleName"), nameOf(name, path), {}, name, path};
       here = where + (where.empty() ? "" : " > ") + node.role + " \"" + node.name + "\"";
       node.where = here;
-      nodes.push_back(std::move(node));
+      nodes.push_back(node);
+      if (into_ && !into_(node)) return;
     }
     GVariant* reply = call(name, path, "org.a11y.atspi.Accessible", "GetChildren", nullptr, "(a(so))");
     if (reply == nullptr) return;
@@ -184,6 +213,7 @@ class AccessibleTreeReader {
 
   int pid_;
   bool intoWebPages_;
+  std::function<bool(const AccessibleNode&)> into_;
   GDBusConnection* bus_ = nullptr;
   std::string error_;
 };
