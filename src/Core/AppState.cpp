@@ -51,7 +51,6 @@ void AppState::post(std::string text, Type type) {
 void AppState::setMode(AppMode mode) {
   // Putting up the card already shown counts too: the user asked for it anew.
   if (mode != AppMode::prompt()) ++shown_;
-  shownUnasked_ = answeringModel_ && mode != AppMode::prompt();
   if (mode == mode_) return;
   mode_ = std::move(mode);
   modeChanged_.emit();
@@ -120,9 +119,7 @@ void AppState::handleModelAnswer(const std::optional<ClassifiedIntent>& answer, 
     post("Model answer set aside \u00b7 you moved on", Type::system);
     return;
   }
-  answeringModel_ = true;
   applyModelAnswer(answer);
-  answeringModel_ = false;
 }
 
 void AppState::applyModelAnswer(const std::optional<ClassifiedIntent>& answer) {

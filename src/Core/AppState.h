@@ -42,9 +42,6 @@ class AppState {
   bool isThinking() const { return isThinking_; }
   bool showCatalog() const { return showCatalog_; }
   const ManifestRegistry& registry() const { return *registry_; }
-  // The card or cell now shown came from a model answer, not straight from
-  // the user's own request: the user did not just ask for it.
-  bool shownUnasked() const { return shownUnasked_; }
 
   // The shell writes these two; an equal value notifies nobody.
   void setIntentText(std::string text);
@@ -96,8 +93,6 @@ class AppState {
   unsigned shown_ = 0;
   // Counts each opening of the catalog, for the same question.
   unsigned catalogOpenings_ = 0;
-  bool answeringModel_ = false;
-  bool shownUnasked_ = false;
   AppStateServices services_;
   // Pending model answers check this so a late answer never touches a gone state.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
