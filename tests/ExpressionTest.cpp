@@ -26,6 +26,10 @@ TEST(Expression, PerKindTables) {
        "Browser", "Navigate to example.org", "HTTPS / TLS 1.3",
        "Ephemeral HTTPS session · No cookies persist",
        {{"Network", "Load content from example.org"}}},
+      // Not encrypted, and not said to be.
+      {Expression::browser(url("http://example.org/")), "browser-http://example.org/", "Browser",
+       "Navigate to example.org", "HTTP", "Ephemeral HTTP session · Not encrypted · No cookies persist",
+       {{"Network", "Load content from example.org"}}},
       {Expression::message("", "hello"), "message-", "Messages", "Compose a message",
        "iMessage / SMS", "iMessage protocol · Opens native handler",
        {{"Messages", "Open Messages"}}},

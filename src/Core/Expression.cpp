@@ -86,7 +86,19 @@ std::string Expression::expressionDescription() const {
       payload_);
 }
 
+namespace {
+
+// A browser cell on a plain http address: its connection is not encrypted,
+// and its lines must not say otherwise.
+bool isPlainHttpBrowser(const Expression::Payload& payload) {
+  const auto* browser = std::get_if<Expression::Browser>(&payload);
+  return browser != nullptr && browser->url.scheme() != "https";
+}
+
+}  // namespace
+
 std::string Expression::dnaSource() const {
+  if (isPlainHttpBrowser(payload_)) return "HTTP";
   static constexpr const char* kSources[] = {
       "Local Manifest",   "HTTPS / TLS 1.3", "iMessage / SMS", "IMAP + SMTP",
       "REST API (OpenMeteo)", "Local Clock",  "HTTP Streaming", "Local Store",
@@ -96,6 +108,7 @@ std::string Expression::dnaSource() const {
 }
 
 std::string Expression::protocolDetail() const {
+  if (isPlainHttpBrowser(payload_)) return "Ephemeral HTTP session \u00b7 Not encrypted \u00b7 No cookies persist";
   static constexpr const char* kDetails[] = {
       "Sandboxed local execution \u00b7 No network",
       "Ephemeral HTTPS session \u00b7 No cookies persist",
