@@ -51,7 +51,7 @@ class DesktopHarness {
   // shows it, then its half second on the desktop's clock.
   bool waitUntilCardTakesAllow() {
     Gtk::Widget* card = content->cardLayer();
-    if (card == nullptr) return false;
+    if (card == nullptr || !card->get_frame_clock()) return false;
     // The card's own frame watch was set when it was mapped: a frame begun
     // from here comes no earlier than the one it waits for, and the card
     // counts from that frame's end.
