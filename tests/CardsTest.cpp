@@ -62,6 +62,11 @@ TEST(CapabilityCard, ShieldBadgeAndCapabilitiesPerKindAndTrust) {
   ASSERT_EQ(weather.capabilities.size(), 1u);
   EXPECT_EQ(weather.capabilities[0].name, "Network");
   EXPECT_TRUE(CapabilityCardContent::of(Expression::timer(60, "")).capabilities.empty());
+  // What it asks, as a screen reader reads it; every reason cut to its limit.
+  EXPECT_EQ(CapabilityCardContent::of(Expression::timer(60, "")).request(8), "No special capabilities requested");
+  auto asks = weather;
+  asks.capabilities.push_back({"Location", "Finds the nearest station"});
+  EXPECT_EQ(asks.request(9), "Requested capabilities: Network, Fetch wea\u2026; Location, Finds the\u2026");
 
   auto manifest = testing::sampleManifest();
   const auto keys = ManifestSigner::generateKeyPair();

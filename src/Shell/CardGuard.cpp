@@ -5,27 +5,57 @@ namespace kivari {
 CardGuard::CardGuard(Gtk::Widget& card, std::shared_ptr<CardConsent> consent)
     : card_(card), consent_(std::move(consent)) {}
 
+CardGuard::~CardGuard() { stopAwaiting(); }
+
 std::shared_ptr<CardGuard> CardGuard::attach(Gtk::Widget& card, std::shared_ptr<CardConsent> consent) {
   std::shared_ptr<CardGuard> guard(new CardGuard(card, std::move(consent)));
   card.signal_map().connect([guard] { guard->awaitFrame(); });
+  card.signal_unmap().connect([weak = std::weak_ptr<CardGuard>(guard)] {
+    if (auto self = weak.lock()) self->stopAwaiting();
+  });
   if (card.get_mapped()) guard->awaitFrame();
   return guard;
 }
 
 void CardGuard::setCovered(bool covered) {
   consent_->setCovered(covered);
-  if (!covered && card_.get_mapped()) awaitFrame();
+  if (covered) {
+    stopAwaiting();
+  } else if (card_.get_mapped()) {
+    awaitFrame();
+  }
 }
 
 void CardGuard::awaitFrame() {
-  if (awaitingFrame_ || consent_->covered()) return;
-  awaitingFrame_ = true;
-  // A tick comes as a frame begins, and that frame draws the card.
-  card_.add_tick_callback([self = shared_from_this()](const Glib::RefPtr<Gdk::FrameClock>&) {
-    self->awaitingFrame_ = false;
-    self->consent_->shown();
+  if (tick_ != 0 || painted_ != 0 || consent_->covered()) return;
+  // A tick comes as a frame begins, and that frame draws the card; it has
+  // been drawn only once the frame is over.
+  tick_ = card_.add_tick_callback([weak = weak_from_this()](const Glib::RefPtr<Gdk::FrameClock>& clock) {
+    if (auto self = weak.lock()) {
+      self->tick_ = 0;
+      self->clock_ = clock;
+      self->painted_ = g_signal_connect_swapped(
+          clock->gobj(), "after-paint",
+          G_CALLBACK(+[](CardGuard* guard) { guard->framePainted(); }), self.get());
+    }
     return false;
   });
+}
+
+void CardGuard::framePainted() {
+  stopAwaiting();
+  // The frame has been handed to the display; once it has dealt with
+  // everything sent so far, the card is on screen.
+  gdk_display_sync(card_.get_display()->gobj());
+  consent_->shown();
+}
+
+void CardGuard::stopAwaiting() {
+  if (tick_ != 0) card_.remove_tick_callback(tick_);
+  tick_ = 0;
+  if (painted_ != 0) g_signal_handler_disconnect(clock_->gobj(), painted_);
+  painted_ = 0;
+  clock_.reset();
 }
 
 void CardGuard::guardAllow(Gtk::Button& allow) {

@@ -9,12 +9,13 @@
 namespace kivari {
 
 // A card's own hold on its input, for its consent: starts the half second
-// at the first frame that shows the card uncovered, and judges a press or
-// activation of Allow when it begins. The card's handlers keep it, so it
-// lives as long as the card it guards.
+// once the first frame that shows the card uncovered has been drawn, and
+// judges a press or activation of Allow when it begins. The card's handlers
+// keep it, so it lives as long as the card it guards.
 class CardGuard : public std::enable_shared_from_this<CardGuard> {
  public:
   static std::shared_ptr<CardGuard> attach(Gtk::Widget& card, std::shared_ptr<CardConsent> consent);
+  ~CardGuard();
   CardGuard(const CardGuard&) = delete;
   CardGuard& operator=(const CardGuard&) = delete;
 
@@ -27,12 +28,18 @@ class CardGuard : public std::enable_shared_from_this<CardGuard> {
 
  private:
   CardGuard(Gtk::Widget& card, std::shared_ptr<CardConsent> consent);
-  // Tells the consent when the next frame has shown the card.
+  // Tells the consent once the next frame, which shows the card, is drawn.
   void awaitFrame();
+  void framePainted();
+  // A frame awaited for a card now unmapped or covered shows nothing.
+  void stopAwaiting();
 
   Gtk::Widget& card_;
   std::shared_ptr<CardConsent> consent_;
-  bool awaitingFrame_ = false;
+  guint tick_ = 0;
+  // The clock whose after-paint is awaited, and the handler there.
+  Glib::RefPtr<Gdk::FrameClock> clock_;
+  gulong painted_ = 0;
 };
 
 }  // namespace kivari

@@ -27,6 +27,9 @@ CapabilityPromptView::CapabilityPromptView(const Expression& expression,
                                            std::function<void()> onAllow,
                                            std::function<void()> onDeny)
     : Gtk::Box(Gtk::Orientation::VERTICAL, 20) {
+  // Set before anything reads it: a screen reader landing on Allow hears
+  // first what is being allowed.
+  g_object_set(gobj(), "accessible-role", GTK_ACCESSIBLE_ROLE_DIALOG, nullptr);
   add_css_class("capability-card");
   const auto card = CapabilityCardContent::of(expression);
 
@@ -39,6 +42,9 @@ CapabilityPromptView::CapabilityPromptView(const Expression& expression,
   showUserText(*title, card.title);
   title->set_justify(Gtk::Justification::CENTER);
   header->append(*title);
+  setAccessibleLabel(*this, title->get_text());
+  gtk_accessible_update_property(GTK_ACCESSIBLE(gobj()), GTK_ACCESSIBLE_PROPERTY_DESCRIPTION,
+                                 card.request(kLongestShownText).c_str(), -1);
   auto* description = label({}, "card-description");
   showUserText(*description, card.description);
   description->set_justify(Gtk::Justification::CENTER);
@@ -101,6 +107,7 @@ CapabilityPromptView::CapabilityPromptView(const Expression& expression,
 DNAPickerView::DNAPickerView(ProductivityCategory category, Pick onPick,
                              std::function<void()> onCancel)
     : Gtk::Box(Gtk::Orientation::VERTICAL, 20) {
+  g_object_set(gobj(), "accessible-role", GTK_ACCESSIBLE_ROLE_DIALOG, nullptr);
   add_css_class("dna-card");
 
   auto* header = Gtk::make_managed<Gtk::Box>(Gtk::Orientation::HORIZONTAL, 10);
@@ -112,6 +119,9 @@ DNAPickerView::DNAPickerView(ProductivityCategory category, Pick onPick,
   question->set_xalign(0);
   auto* subtitle = label("Select which backend DNA to sequence into a cell", "card-caption");
   subtitle->set_xalign(0);
+  setAccessibleLabel(*this, question->get_text());
+  gtk_accessible_update_property(GTK_ACCESSIBLE(gobj()), GTK_ACCESSIBLE_PROPERTY_DESCRIPTION,
+                                 subtitle->get_text().c_str(), -1);
   titles->append(*question);
   titles->append(*subtitle);
   titles->set_hexpand(true);

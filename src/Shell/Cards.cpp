@@ -1,6 +1,7 @@
 #include "Shell/Cards.h"
 
 #include "Core/StatusMessage.h"
+#include "Core/Text.h"
 #include "Shell/KeyAction.h"
 
 namespace kivari {
@@ -78,6 +79,19 @@ CapabilityCardContent CapabilityCardContent::of(const Expression& expression) {
     card.badge = {"Unknown publisher", "exclamationmark.triangle", palette::orange};
   }
   return card;
+}
+
+std::string CapabilityCardContent::request(std::size_t longestReason) const {
+  if (capabilities.empty()) return "No special capabilities requested";
+  std::string line = "Requested capabilities: ";
+  for (std::size_t i = 0; i < capabilities.size(); ++i) {
+    if (i > 0) line += "; ";
+    line += capabilities[i].name;
+    if (!capabilities[i].justification.empty()) {
+      line += ", " + text::displayPrefix(capabilities[i].justification, longestReason);
+    }
+  }
+  return line;
 }
 
 KeyAction keyAction(Key key, bool control, const WindowKeyState& state) {

@@ -45,6 +45,9 @@ struct CapabilityCardContent {
   std::vector<ExpressionCapability> capabilities;  // empty: "No special capabilities requested"
 
   static CapabilityCardContent of(const Expression& expression);
+  // What the card asks the user to allow, in one line for a screen reader:
+  // each capability and why, every reason cut to `longestReason` characters.
+  std::string request(std::size_t longestReason) const;
 };
 
 // Whether the card on screen may take the user's answer. Only a card the

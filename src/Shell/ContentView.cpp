@@ -186,10 +186,10 @@ void ContentView::followCatalog() {
     // close it or pick an entry the user never chose. Tab moves into it.
     catalog->set_focusable(true);
     if (!catalog->grab_focus() && root != nullptr) root->unset_focus();
-    coverColumn(true);
+    coverBeneath();
     return;
   }
-  coverColumn(false);
+  coverBeneath();
   auto* before = static_cast<GtkWidget*>(g_weak_ref_get(&focusUnderCatalog_));
   g_weak_ref_set(&focusUnderCatalog_, nullptr);
   const bool back = before != nullptr && gtk_widget_is_ancestor(before, GTK_WIDGET(column_.gobj())) &&
@@ -201,17 +201,49 @@ void ContentView::followCatalog() {
   if (!back && plan_.promptDesktop && !card_) promptDesktop_.takeFocus();
 }
 
-// What the catalog covers takes nothing from anyone: no Tab or click lands
-// in it, and a screen reader neither lists it nor works it, even through a
-// button or field it read before. Only the column's own flags and the
-// fields' editability are touched, so what the layers set stays as it was.
-void ContentView::coverColumn(bool covered) {
-  column_.set_can_focus(!covered);
-  column_.set_sensitive(!covered);
-  gtk_accessible_update_state(GTK_ACCESSIBLE(column_.gobj()), GTK_ACCESSIBLE_STATE_HIDDEN, covered ? TRUE : FALSE, -1);
+// What the catalog or a card covers takes nothing from anyone: no Tab or
+// click lands in it, and a screen reader neither lists it nor works it,
+// even through a button or field it read before. Only these widgets' own
+// flags and the fields' editability are touched, so what the layers set
+// stays as it was. The catalog covers the whole column, the card in it too;
+// a card covers the desktop and the compact bar beside it.
+void ContentView::coverBeneath() {
+  const bool catalog = catalogHasKeys_;
+  const bool card = card_ != nullptr;
+  // An insensitive widget hears no focus-out: the keyboard leaves first.
+  auto* root = get_root();
+  Gtk::Widget* focus = root != nullptr ? root->get_focus() : nullptr;
+  const auto leaves = [focus](bool covered, Gtk::Widget& under) {
+    return covered && focus != nullptr && (focus == &under || focus->is_ancestor(under));
+  };
+  if (leaves(catalog, column_) || leaves(card, promptDesktop_) || leaves(card, compactReveal_)) root->unset_focus();
+  column_.set_can_focus(!catalog);
+  column_.set_sensitive(!catalog);
+  gtk_accessible_update_state(GTK_ACCESSIBLE(column_.gobj()), GTK_ACCESSIBLE_STATE_HIDDEN, catalog ? TRUE : FALSE, -1);
+  promptDesktop_.set_sensitive(!card);
+  compactReveal_.set_sensitive(!card);
+  gtk_accessible_update_state(GTK_ACCESSIBLE(compactReveal_.gobj()), GTK_ACCESSIBLE_STATE_HIDDEN, card ? TRUE : FALSE, -1);
+
+  const bool covered = catalog || card;
   // A screen reader sets a field's text whether or not it is shown.
   promptDesktop_.promptField().set_editable(!covered);
   compactBar_.field().set_editable(!covered);
+  if (covered == fieldsCovered_) return;
+  fieldsCovered_ = covered;
+  // Its caret and selection it moves even in a field that is not editable:
+  // they come back as they were, nothing selected for the next key to
+  // replace. The text moves only with AppState's; then the caret goes to its end.
+  const auto mark = [](Gtk::Entry& field, FieldMark& saved) { saved = {field.get_text(), field.get_position()}; };
+  const auto restore = [](Gtk::Entry& field, const FieldMark& saved) {
+    field.set_position(field.get_text() == saved.text ? saved.caret : -1);
+  };
+  if (covered) {
+    mark(promptDesktop_.promptField(), promptMark_);
+    mark(compactBar_.field(), compactMark_);
+  } else {
+    restore(promptDesktop_.promptField(), promptMark_);
+    restore(compactBar_.field(), compactMark_);
+  }
 }
 
 std::unique_ptr<Gtk::Widget> ContentView::buildCard() {
@@ -299,6 +331,8 @@ void ContentView::applyMode(bool animate) {
     styleLayer(*card_, "card-layer");
     layerArea_.add(*card_, kCardEntryScale, animate);
   }
+  // Once the card has taken the keyboard from under it.
+  coverBeneath();
   if (const auto* open = state_.mode().as<AppMode::Expressing>()) {
     const unsigned generation = ++cellGeneration_;
     // A close that fires after its cell was replaced must not dissolve the next one.

@@ -54,7 +54,8 @@ class ContentView : public Gtk::Overlay {
   bool covered() const;
   void coverChanged();
   void followCatalog();
-  void coverColumn(bool covered);
+  // Makes what lies under the catalog, or under the card now shown, inert.
+  void coverBeneath();
 
   AppState& state_;
   Scheduler& scheduler_;
@@ -91,6 +92,14 @@ class ContentView : public Gtk::Overlay {
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   std::unique_ptr<RootOverlays> overlays_;
   bool catalogHasKeys_ = false;
+  // A field's text and caret as they were when something came over it.
+  struct FieldMark {
+    Glib::ustring text;
+    int caret = 0;
+  };
+  bool fieldsCovered_ = false;
+  FieldMark promptMark_;
+  FieldMark compactMark_;
   // Where the keyboard was when the catalog opened, while that widget lives.
   GWeakRef focusUnderCatalog_{};
 };

@@ -5,6 +5,7 @@
 #include "Shell/ContentView.h"
 #include "Ui/CellFrame.h"
 #include "Ui/Style.h"
+#include "Ui/Widgets.h"
 
 #include "AccessibleTree.h"
 #include "DesktopHarness.h"
@@ -345,10 +346,22 @@ TEST_F(ConsentGuiTest, CardsTakeNoKeyMeantForSomethingElse) {
   // A model's card: letters, Space and Return in its first half second allow nothing.
   state->setIntentText("what is it like outside in oslo");
   state->submit();
-  resolver->pending(ClassifiedIntent{oslo, std::nullopt, std::nullopt});
-  // Built and mapped, not yet drawn: time before its first frame counts for nothing.
-  ASSERT_TRUE(content->cardLayer() != nullptr && content->cardLayer()->get_mapped());
-  clock.advance(std::chrono::milliseconds(500));
+  {
+    // The first frame that shows it counts from its end: as that frame is
+    // handed on, the half second has not begun.
+    std::optional<bool> readyOnceDrawn;
+    testing::AfterPaint drawn(*window, [&] {
+      if (readyOnceDrawn || content->cardConsent() == nullptr) return;
+      clock.advance(CardConsent::kUnseenGrace);
+      readyOnceDrawn = content->cardConsent()->allowReady();
+    });
+    resolver->pending(ClassifiedIntent{oslo, std::nullopt, std::nullopt});
+    // Built and mapped, not yet drawn: time before its first frame counts for nothing.
+    ASSERT_TRUE(content->cardLayer() != nullptr && content->cardLayer()->get_mapped());
+    clock.advance(std::chrono::milliseconds(500));
+    ASSERT_TRUE(pumpUntil([&] { return readyOnceDrawn.has_value(); }));
+    EXPECT_FALSE(*readyOnceDrawn);
+  }
   ASSERT_NE(focusedCard(), nullptr);
   xdotool({"type", "--delay", "20", "book a"});
   xdotool({"key", "Return"});
@@ -426,10 +439,11 @@ TEST_F(ConsentGuiTest, APressBegunBeforeTheCardWasReadyAllowsNothing) {
   ASSERT_NE(card, nullptr);
   auto& allow = card->allowButton();
   pump(kModeAnimationMs + 100);  // in place, its entrance over
-  ASSERT_TRUE(testing::pointerAt(*window, allow, allow.get_width() / 2.0, allow.get_height() / 2.0, {"mousedown", "1"}));
+  ASSERT_TRUE(testing::pointerAt(*window, allow, allow.get_width() / 2.0, allow.get_height() / 2.0, {}));
+  auto button = testing::Held::button(1);
   pump(100);
   ASSERT_TRUE(waitUntilCardTakesAllow());
-  xdotool({"mouseup", "1"});
+  button.release();
   EXPECT_TRUE(stillAsking());
   xdotool({"click", "1"});
   EXPECT_TRUE(opens());
@@ -446,13 +460,13 @@ TEST_F(ConsentGuiTest, APressBegunBeforeTheCardWasReadyAllowsNothing) {
     xdotool({"key", "--delay", "60", "Tab", "Tab"});
     ASSERT_TRUE(pumpUntil([&] { return holdsFocus(*window, card->allowButton()); }));
     KeyPresses spaces(GDK_KEY_space);
-    xdotool({"keydown", "space"});
+    auto space = testing::Held::key("space");
     pump(30);
     ASSERT_TRUE(waitUntilCardTakesAllow());
     if (held) {
       ASSERT_TRUE(pumpUntil([&] { return spaces.count >= 3; })) << "no auto-repeat reached the window";
     }
-    xdotool({"keyup", "space"});
+    space.release();
     EXPECT_TRUE(stillAsking());
     xdotool({"key", "space"});
     EXPECT_TRUE(opens());
@@ -476,21 +490,19 @@ TEST_F(ConsentGuiTest, APressBegunBeforeTheCardWasReadyAllowsNothing) {
   // auto-repeats that reach the window after it is ready press nothing.
   ASSERT_NE(modelCard(), nullptr);
   takeKeyboard();
-  {
-    KeyPresses returns(GDK_KEY_Return);
-    xdotool({"keydown", "Return"});
-    pump(100);
-    ASSERT_TRUE(waitUntilCardTakesAllow());
-    const int before = returns.count;
-    ASSERT_TRUE(pumpUntil([&] { return returns.count >= before + 3; })) << "no auto-repeat reached the window";
-    EXPECT_TRUE(stillAsking());
-  }
+  KeyPresses returns(GDK_KEY_Return);
+  auto held = testing::Held::key("Return");
+  pump(100);
+  ASSERT_TRUE(waitUntilCardTakesAllow());
+  const int before = returns.count;
+  ASSERT_TRUE(pumpUntil([&] { return returns.count >= before + 3; })) << "no auto-repeat reached the window";
+  EXPECT_TRUE(stillAsking());
   // Let go while the window has lost the keyboard: the next Return is fresh.
   {
     Gtk::Window other;
     other.present();
     ASSERT_TRUE(pumpUntil([&] { return !window->is_active(); }));
-    xdotool({"keyup", "Return"});
+    held.release();
     pump(50);
     other.hide();
   }
@@ -502,8 +514,9 @@ TEST_F(ConsentGuiTest, APressBegunBeforeTheCardWasReadyAllowsNothing) {
 }
 
 // The keyboard goes into what covers the desktop and comes back when it
-// goes; nothing under the catalog is reached by keys or a screen reader.
-TEST_F(ConsentGuiTest, TheKeyboardFollowsTheCatalogAndTheSplash) {
+// goes; nothing under the catalog or a card is reached by keys or a screen
+// reader.
+TEST_F(ConsentGuiTest, TheKeyboardFollowsTheCatalogCardsAndTheSplash) {
   auto& field = content->promptDesktop().promptField();
   ASSERT_TRUE(pumpUntil([&] { return holdsFocus(*window, field); }));
   // A request half typed, its suggestions shown, all read by a screen reader.
@@ -562,20 +575,84 @@ TEST_F(ConsentGuiTest, TheKeyboardFollowsTheCatalogAndTheSplash) {
   EXPECT_FALSE(named(under, suggestion).has_value());
   EXPECT_FALSE(reader.doAction(*row));
   EXPECT_FALSE(reader.setText(*request, "calculator"));
+  // The caret and the selection it still moves.
+  reader.moveCaret(*request, 0);
+  reader.select(*request, 0, 4);
   pump(300);
   EXPECT_EQ(state->intentText(), "calc");
   EXPECT_EQ(state->statusMessages().size(), lines);
   EXPECT_EQ(state->mode(), AppMode::prompt());
 
+  // Gone, it leaves the request as it was, the caret where the user left it
+  // and nothing selected: typing on finishes the word.
   testing::click(catalog->closeButton());
+  clock.advance(std::chrono::milliseconds(300));  // its fade over, it is gone
   EXPECT_TRUE(pumpUntil([&] { return holdsFocus(*window, field); }));
   int from = 0, to = 0;
   EXPECT_FALSE(field.get_selection_bounds(from, to)) << "the next key would replace the text";
+  EXPECT_EQ(field.get_position(), 4);
+  xdotool({"type", "--delay", "15", "ulator"});
+  EXPECT_TRUE(pumpUntil([&] { return state->intentText() == "calculator"; })) << state->intentText();
   // Reached again once it has gone.
   pump(300);
   EXPECT_TRUE(named(reader.read(), "Request").has_value());
   EXPECT_TRUE(reader.setText(*request, "weather"));
   EXPECT_EQ(state->intentText(), "weather");
+
+  // A card is announced by what it asks. What it covers answers none of the
+  // references read before it came, the catalog's button among them, nor
+  // once a catalog opened over it has gone; the card itself still does.
+  pump(100);
+  const auto desktop = reader.read();
+  ASSERT_TRUE(list.get_visible() && list.get_first_child() != nullptr);
+  const auto weatherRow = named(desktop, testing::accessibleName(*list.get_first_child()));
+  const auto catalogButton = named(desktop, "Cell Catalog");
+  ASSERT_TRUE(weatherRow && catalogButton);
+  state->submit();
+  ASSERT_NE(focusedCard(), nullptr);
+  const auto asked = CapabilityCardContent::of(Expression::weather(""));
+  const auto onCard = reader.read([](const auto& n) { return n.role != "dialog"; });
+  const auto card = std::find_if(onCard.begin(), onCard.end(), [](const auto& n) { return n.role == "dialog"; });
+  ASSERT_TRUE(card != onCard.end());
+  EXPECT_EQ(card->name, asked.title);
+  EXPECT_EQ(reader.description(*card), asked.request(kLongestShownText));
+  const auto cardLines = state->statusMessages().size();
+  for (const bool catalogCameAndWent : {false, true}) {
+    SCOPED_TRACE(catalogCameAndWent ? "after a catalog over the card" : "card");
+    EXPECT_FALSE(reader.setText(*request, "calculator"));
+    EXPECT_FALSE(reader.doAction(*weatherRow));
+    EXPECT_FALSE(reader.doAction(*catalogButton));
+    pump(300);
+    EXPECT_FALSE(state->showCatalog());
+    EXPECT_EQ(state->intentText(), "");
+    EXPECT_EQ(state->statusMessages().size(), cardLines);
+    state->setShowCatalog(true);
+    pump(100);
+    state->setShowCatalog(false);
+    clock.advance(std::chrono::milliseconds(300));
+  }
+  const auto allow = named(reader.read(), "Allow");
+  ASSERT_TRUE(allow.has_value());
+  ASSERT_TRUE(waitUntilCardTakesAllow());
+  EXPECT_TRUE(reader.doAction(*allow));
+  ASSERT_TRUE(pumpUntil([&] { return state->mode().isExpressing(); }));
+
+  // With a cell open, the compact bar's field is what the catalog covers.
+  auto& bar = content->compactBar().field();
+  pump(kModeAnimationMs + 100);
+  const auto newIntent = named(reader.read(), "New intent");
+  ASSERT_TRUE(newIntent.has_value());
+  state->setShowCatalog(true);
+  pump(100);
+  EXPECT_FALSE(bar.get_editable());
+  EXPECT_FALSE(reader.setText(*newIntent, "timer"));
+  EXPECT_EQ(state->intentText(), "");
+  state->setShowCatalog(false);
+  clock.advance(std::chrono::milliseconds(300));
+  pump(100);
+  EXPECT_TRUE(bar.get_editable());
+  EXPECT_TRUE(reader.setText(*newIntent, "timer"));
+  EXPECT_EQ(state->intentText(), "timer");
 
   // A card that came up under the launch splash takes the keyboard once the
   // splash has gone, and Allow half a second after that.
@@ -621,6 +698,12 @@ TEST_F(DesktopGuiTest, ScreenReaderNamesEveryControlInEveryMode) {
   state->setIntentText("sheet");
   state->submit();
   check("picker", "Google Sheets", "Request");  // nothing under a card
+  // The picker is a dialog that says what it asks.
+  const auto nodes = reader.read();
+  const auto picker = std::find_if(nodes.begin(), nodes.end(), [](const auto& n) { return n.role == "dialog"; });
+  ASSERT_TRUE(picker != nodes.end());
+  EXPECT_EQ(picker->name, prompt(ProductivityCategory::spreadsheet));
+  EXPECT_EQ(reader.description(*picker), "Select which backend DNA to sequence into a cell");
   state->cancelPicker();
   state->setIntentText("weather");
   state->submit();

@@ -77,6 +77,17 @@ class AccessibleTreeReader {
   bool setText(const AccessibleNode& node, const std::string& text) {
     return askBool(node, "org.a11y.atspi.EditableText", "SetTextContents", g_variant_new("(s)", text.c_str()));
   }
+  // A field's caret and selection, which a screen reader moves whether or
+  // not the field is editable.
+  void moveCaret(const AccessibleNode& node, int offset) {
+    askBool(node, "org.a11y.atspi.Text", "SetCaretOffset", g_variant_new("(i)", offset));
+  }
+  void select(const AccessibleNode& node, int start, int end) {
+    askBool(node, "org.a11y.atspi.Text", "AddSelection", g_variant_new("(ii)", start, end));
+  }
+  std::string description(const AccessibleNode& node) {
+    return bus_ == nullptr ? std::string() : propertyOf(node.bus, node.path, "Description");
+  }
 
   // Every node under this process's windows; empty, with error() set, when
   // the process is not on the bus. What `into` refuses is listed, but not
@@ -143,9 +154,11 @@ class AccessibleTreeReader {
     return out;
   }
 
-  std::string nameOf(const std::string& name, const std::string& path) {
+  std::string nameOf(const std::string& name, const std::string& path) { return propertyOf(name, path, "Name"); }
+
+  std::string propertyOf(const std::string& name, const std::string& path, const char* property) {
     GVariant* reply = call(name, path, "org.freedesktop.DBus.Properties", "Get",
-                           g_variant_new("(ss)", "org.a11y.atspi.Accessible", "Name"), "(v)");
+                           g_variant_new("(ss)", "org.a11y.atspi.Accessible", property), "(v)");
     if (reply == nullptr) return "<no answer>";
     GVariant* value = nullptr;
     g_variant_get(reply, "(v)", &value);

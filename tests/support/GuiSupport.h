@@ -3,6 +3,7 @@
 #include <gtk/gtk.h>
 #include <gtkmm.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,53 @@ inline void xdotool(const std::vector<std::string>& args) {
   argv.insert(argv.end(), args.begin(), args.end());
   Glib::spawn_sync("", argv, Glib::SpawnFlags::SEARCH_PATH);
 }
+
+// A key or pointer button held down through the X server, let go when this
+// goes however the test ends (an ASSERT returns early too): one left down
+// would reach the tests that run after it.
+class Held {
+ public:
+  static Held key(const std::string& name) { return Held({"keydown", name}, {"keyup", name}); }
+  static Held button(int number) {
+    return Held({"mousedown", std::to_string(number)}, {"mouseup", std::to_string(number)});
+  }
+  Held(Held&& other) noexcept : release_(std::move(other.release_)) { other.release_.clear(); }
+  Held(const Held&) = delete;
+  Held& operator=(const Held&) = delete;
+  Held& operator=(Held&&) = delete;
+  ~Held() { release(); }
+  void release() {
+    if (release_.empty()) return;
+    xdotool(release_);
+    release_.clear();
+  }
+
+ private:
+  Held(const std::vector<std::string>& press, std::vector<std::string> release) : release_(std::move(release)) {
+    xdotool(press);
+  }
+  std::vector<std::string> release_;
+};
+
+// Calls `then` at each after-paint of the frame clock of `widget`'s window,
+// once that frame has been drawn and handed on; ahead of any handler
+// connected after this one.
+class AfterPaint {
+ public:
+  AfterPaint(Gtk::Widget& widget, std::function<void()> then)
+      : clock_(widget.get_frame_clock()), then_(std::move(then)) {
+    handler_ = g_signal_connect_swapped(clock_->gobj(), "after-paint",
+                                        G_CALLBACK(+[](AfterPaint* self) { self->then_(); }), this);
+  }
+  ~AfterPaint() { g_signal_handler_disconnect(clock_->gobj(), handler_); }
+  AfterPaint(const AfterPaint&) = delete;
+  AfterPaint& operator=(const AfterPaint&) = delete;
+
+ private:
+  Glib::RefPtr<Gdk::FrameClock> clock_;
+  std::function<void()> then_;
+  gulong handler_ = 0;
+};
 
 // The first widget of type T at or under `root`, depth first.
 template <typename T>
