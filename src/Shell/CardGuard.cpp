@@ -42,8 +42,25 @@ void CardGuard::awaitFrame() {
   });
 }
 
+namespace {
+
+// The opacity the card was last drawn with: a layer fading in from nothing
+// leaves it undrawn in its first frame.
+double drawnOpacity(const Gtk::Widget& card) {
+  double opacity = 1;
+  for (const Gtk::Widget* w = &card; w != nullptr && opacity > 0; w = w->get_parent()) opacity *= w->get_opacity();
+  return opacity;
+}
+
+}  // namespace
+
 void CardGuard::framePainted() {
   stopAwaiting();
+  // A frame that drew none of the card showed nothing: the next one may.
+  if (drawnOpacity(card_) <= 0) {
+    awaitFrame();
+    return;
+  }
   // The frame has been handed to the display; once it has dealt with
   // everything sent so far, the card is on screen.
   gdk_display_sync(card_.get_display()->gobj());

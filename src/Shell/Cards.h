@@ -72,6 +72,9 @@ class CardConsent {
   void setCovered(bool covered);
   bool covered() const { return covered_; }
   bool allowReady() const { return ready_; }
+  // Whether a frame has shown the card since it was last covered: its half
+  // second runs, or has run.
+  bool seen() const { return ready_ || grace_ != 0; }
   // Whether a press that starts now (a click on Allow) may end in an answer.
   bool takesPress() const { return ready_ && !covered_ && !answered_; }
   // Takes an answer (Allow when `allowing`, else Deny or a pick): true the

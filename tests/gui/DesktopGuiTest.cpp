@@ -350,17 +350,25 @@ TEST_F(ConsentGuiTest, CardsTakeNoKeyMeantForSomethingElse) {
     // The first frame that shows it counts from its end: as that frame is
     // handed on, the half second has not begun.
     std::optional<bool> readyOnceDrawn;
+    // It fades in from nothing: a frame that drew none of it showed nothing.
+    std::optional<bool> seenAfterUndrawnFrame;
+    double lastOpacity = -1;
     testing::AfterPaint drawn(*window, [&] {
-      if (readyOnceDrawn || content->cardConsent() == nullptr) return;
+      const CardConsent* consent = content->cardConsent();
+      if (consent == nullptr) return;
+      if (lastOpacity == 0 && !seenAfterUndrawnFrame) seenAfterUndrawnFrame = consent->seen();
+      lastOpacity = content->cardLayer()->get_opacity();
+      if (readyOnceDrawn) return;
       clock.advance(CardConsent::kUnseenGrace);
-      readyOnceDrawn = content->cardConsent()->allowReady();
+      readyOnceDrawn = consent->allowReady();
     });
     resolver->pending(ClassifiedIntent{oslo, std::nullopt, std::nullopt});
     // Built and mapped, not yet drawn: time before its first frame counts for nothing.
     ASSERT_TRUE(content->cardLayer() != nullptr && content->cardLayer()->get_mapped());
     clock.advance(std::chrono::milliseconds(500));
-    ASSERT_TRUE(pumpUntil([&] { return readyOnceDrawn.has_value(); }));
+    ASSERT_TRUE(pumpUntil([&] { return readyOnceDrawn.has_value() && seenAfterUndrawnFrame.has_value(); }));
     EXPECT_FALSE(*readyOnceDrawn);
+    EXPECT_FALSE(*seenAfterUndrawnFrame);
   }
   ASSERT_NE(focusedCard(), nullptr);
   xdotool({"type", "--delay", "20", "book a"});

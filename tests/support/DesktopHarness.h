@@ -50,19 +50,14 @@ class DesktopHarness {
   // Waits as a person would until the card shown takes Allow: a frame that
   // shows it, then its half second on the desktop's clock.
   bool waitUntilCardTakesAllow() {
-    Gtk::Widget* card = content->cardLayer();
-    if (card == nullptr || !card->get_frame_clock()) return false;
-    // The card's own frame watch was set when it was mapped: a frame begun
-    // from here comes no earlier than the one it waits for, and the card
-    // counts from that frame's end.
-    auto ticked = std::make_shared<bool>(false);
-    card->add_tick_callback([ticked](const Glib::RefPtr<Gdk::FrameClock>&) {
-      *ticked = true;
+    if (content->cardLayer() == nullptr) return false;
+    // The card counts from the end of the first frame that shows it.
+    if (!pumpUntil([&] {
+          const CardConsent* consent = content->cardConsent();
+          return consent != nullptr && consent->seen();
+        }, 3000)) {
       return false;
-    });
-    bool framed = false;
-    AfterPaint painted(*card, [&] { framed = framed || *ticked; });
-    if (!pumpUntil([&] { return framed; }, 3000)) return false;
+    }
     if (manualClock_ != nullptr) manualClock_->advance(CardConsent::kUnseenGrace);
     return pumpUntil([&] {
       const CardConsent* consent = content->cardConsent();
