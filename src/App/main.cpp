@@ -1,6 +1,6 @@
 #include "App/KivariDesktopApp.h"
 #include "App/Quitting.h"
-#include "Cells/SandboxLeftovers.h"
+#include "Cells/RunStart.h"
 #include "Shell/RendererChoice.h"
 #include "Ui/ClockText.h"
 

@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
-#include <memory>
 
 namespace kivari {
 
@@ -41,14 +40,5 @@ bool processIsRunning(int pid);
 // What web views left in the runtime folder: the sandbox folders of ended
 // processes (earlier runs' too), and WebKit's own folders once empty.
 void sweepRuntime(const std::filesystem::path& runtimeFolder, const RunFolder& ownRun);
-
-// A run's start, before any library reads its environment: removes the
-// folders of ended runs, makes this run's, points the libraries' caches into
-// it, gives the process a data home there (and the runtime folder too when
-// the session has none) and sweeps the runtime folder. Nothing when no run
-// folder could be made.
-std::unique_ptr<RunFolder> startRun(const char* sessionRuntime);
-// The data home startRun gave the process; empty when it gave none.
-std::filesystem::path runDataHome();
 
 }  // namespace kivari

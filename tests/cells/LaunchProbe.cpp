@@ -1,7 +1,7 @@
 // Starts a run as the program does, then hands its one argument, an address,
 // to the desktop as the composer's Send does. A process of its own: GIO
 // reads the desktop's folders once per process.
-#include "Cells/SandboxLeftovers.h"
+#include "Cells/RunStart.h"
 #include "Intent/NativeAppBridge.h"
 
 #include <cstdlib>

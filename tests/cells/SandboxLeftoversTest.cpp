@@ -1,3 +1,4 @@
+#include "Cells/RunStart.h"
 #include "Cells/SandboxLeftovers.h"
 #include "Core/RunFolder.h"
 

@@ -9,7 +9,7 @@
 //     early: asks itself to quit before the run starts
 //     hang:  the quit, once asked for, never returns
 #include "App/Quitting.h"
-#include "Cells/SandboxLeftovers.h"
+#include "Cells/RunStart.h"
 #include "Core/RunFolder.h"
 #include "Shell/AmbientAudio.h"
 
