@@ -37,9 +37,17 @@ void useRunDataHome(const RunFolder& run) {
   const char* dirs = std::getenv("XDG_DATA_DIRS");
   // GLib's own list when none is set.
   const std::string searched = dirs != nullptr && *dirs != '\0' ? dirs : "/usr/local/share/:/usr/share/";
-  // A folder whose name holds the list's separator cannot be listed.
-  if (user.string().find(':') == std::string::npos) setForThisRun("XDG_DATA_DIRS", user.string() + ":" + searched);
   std::error_code ec;
+  // A folder whose name holds the list's separator is listed through a link
+  // to it in the run.
+  fs::path listed = user;
+  if (user.string().find(':') != std::string::npos) {
+    listed = run.path() / "user-data";
+    fs::create_directory_symlink(fs::absolute(user, ec), listed, ec);
+  }
+  if (!ec && listed.string().find(':') == std::string::npos) {
+    setForThisRun("XDG_DATA_DIRS", listed.string() + ":" + searched);
+  }
   if (fs::is_directory(user / "fonts", ec)) fs::create_directory_symlink(user / "fonts", data / "fonts", ec);
   setForThisRun("XDG_DATA_HOME", data.string());
   dataHomeOfRun() = data;
