@@ -30,19 +30,21 @@ namespace {
 
 int quitPipe[2] = {-1, -1};
 std::atomic<bool> asked = false;
-// Started with hang-ups ignored (nohup): they stay so.
-bool hangUpsIgnored = false;
 static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
 
 // Only what is safe in a signal handler: note the quit for the main loop,
-// and end the run anyway if it has not within five seconds. A second signal
-// ends it at once, as it would without this.
+// and end the run anyway if it has not within five seconds. A second
+// SIGINT or SIGTERM ends it at once, as it would without this. A closing
+// terminal sends hang-ups twice (the shell passes one on as it exits, then
+// the system sends its own): they make one quit, so further ones are ignored.
 void onQuitSignal(int) {
   struct sigaction plain {};
   plain.sa_handler = SIG_DFL;
   sigaction(SIGINT, &plain, nullptr);
   sigaction(SIGTERM, &plain, nullptr);
-  if (!hangUpsIgnored) sigaction(SIGHUP, &plain, nullptr);
+  struct sigaction ignored {};
+  ignored.sa_handler = SIG_IGN;
+  sigaction(SIGHUP, &ignored, nullptr);
   alarm(5);
   asked = true;
   const char byte = 'q';
@@ -137,10 +139,10 @@ void takeQuitSignals() {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // Started with hang-ups ignored (nohup): they stay so.
     struct sigaction before {};
     sigaction(SIGHUP, nullptr, &before);
-    hangUpsIgnored = before.sa_handler == SIG_IGN;
-    if (!hangUpsIgnored) sigaction(SIGHUP, &action, nullptr);
+    if (before.sa_handler != SIG_IGN) sigaction(SIGHUP, &action, nullptr);
   }
   // The launcher holds them back while this program loads: one that came
   // meanwhile is taken now. Nothing started later inherits the block.

@@ -11,8 +11,9 @@ namespace kivari {
 // takeQuitSignals(): from then on SIGINT, SIGTERM and SIGHUP (a terminal
 // closing; unless started with it ignored) ask it to quit instead of ending
 // the process where it stands, which would leave its run folder.
-// A second one ends the process at once, and a quit that has not ended it
-// within five seconds is ended by an alarm.
+// Once a quit is under way, a SIGINT or SIGTERM ends the process at once
+// and further hang-ups are ignored (a closing terminal sends two); a quit
+// that has not ended it within five seconds is ended by an alarm.
 void takeQuitSignals();
 // Whether a quit has been asked for.
 bool quitAsked();

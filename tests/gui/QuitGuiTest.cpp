@@ -61,13 +61,16 @@ struct Probe {
   int ofRun = 0, ofUser = 0;
 };
 
-Probe startProbe(const Runtime& runtime, const char* mode) {
+// `ignoringHangUps`: started as nohup starts it.
+Probe startProbe(const Runtime& runtime, const char* mode, bool ignoringHangUps = false) {
   gchar** env = runtime.environment();
   char* argv[] = {const_cast<char*>(KIVARI_QUIT_PROBE), const_cast<char*>(mode), nullptr};
   Probe probe;
   int out = -1;
-  const bool spawned = g_spawn_async_with_pipes(nullptr, argv, env, G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr,
-                                                &probe.pid, nullptr, &out, nullptr, nullptr);
+  const GSpawnChildSetupFunc nohup = [](gpointer) { signal(SIGHUP, SIG_IGN); };
+  const bool spawned = g_spawn_async_with_pipes(nullptr, argv, env, G_SPAWN_DO_NOT_REAP_CHILD,
+                                                ignoringHangUps ? nohup : nullptr, nullptr, &probe.pid, nullptr,
+                                                &out, nullptr, nullptr);
   g_strfreev(env);
   if (!spawned) return probe;
   FILE* lines = fdopen(out, "r");
@@ -124,12 +127,55 @@ TEST(QuitGuiTest, AQuitThatHangsIsEndedAnyway) {
   }
 }
 
-bool blocks(pid_t pid, int signal) {
+// Whether `signal` is in a process's set: "SigBlk" blocked, "SigIgn" ignored, "SigCgt" caught.
+bool inSignalSet(pid_t pid, const std::string& set, int signal) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
   for (std::string line; std::getline(status, line);) {
-    if (line.starts_with("SigBlk:")) return (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1)) & 1;
+    if (line.starts_with(set + ":")) return (std::stoull(line.substr(set.size() + 1), nullptr, 16) >> (signal - 1)) & 1;
   }
   return false;
+}
+
+// A closing terminal's hang-ups, the shell's and then the system's, make
+// one quit that ends cleanly; a SIGTERM once a quit is under way ends the
+// run at once. A run started with hang-ups ignored (nohup) keeps them
+// ignored: a hang-up does not quit it, a SIGTERM then does, cleanly.
+TEST(QuitGuiTest, AClosingTerminalsHangUpsMakeOneQuitAndNohupKeepsThemIgnored) {
+  struct Case {
+    const char* mode;
+    int second;
+    bool clean;
+  };
+  for (const auto& [mode, second, clean] : {Case{"later", SIGHUP, true}, Case{"hang", SIGTERM, false}}) {
+    SCOPED_TRACE(second);
+    Runtime runtime;
+    const Probe probe = startProbe(runtime, mode);
+    ASSERT_GT(probe.pid, 0);
+    kill(probe.pid, SIGHUP);
+    // Taken: the quit is under way.
+    EXPECT_TRUE(testing::pumpUntil([&] { return !inSignalSet(probe.pid, "SigCgt", SIGHUP); }));
+    kill(probe.pid, second);
+    const auto status = waitForEnd(probe.pid);
+    if (clean) {
+      EXPECT_TRUE(endedWith(status, 0)) << status.value_or(-1);
+      EXPECT_TRUE(fs::is_empty(runtime.path));
+    } else {
+      EXPECT_TRUE(status && WIFSIGNALED(*status) && WTERMSIG(*status) == SIGTERM) << status.value_or(-1);
+    }
+    for (const int child : {probe.ofRun, probe.ofUser}) {
+      if (child > 0) kill(child, SIGKILL);
+    }
+  }
+  Runtime runtime;
+  const Probe probe = startProbe(runtime, "later", true);
+  ASSERT_GT(probe.pid, 0);
+  EXPECT_TRUE(inSignalSet(probe.pid, "SigIgn", SIGHUP));
+  kill(probe.pid, SIGHUP);
+  kill(probe.pid, SIGTERM);
+  const auto status = waitForEnd(probe.pid);
+  EXPECT_TRUE(endedWith(status, 0)) << status.value_or(-1);
+  EXPECT_TRUE(fs::is_empty(runtime.path));
+  if (probe.ofUser > 0) kill(probe.ofUser, SIGKILL);
 }
 
 bool isDesktopProper(pid_t pid) {
@@ -170,7 +216,7 @@ TEST(QuitGuiTest, TheProgramAsStartedEndsCleanlyFromItsFirstMoments) {
     const pid_t pid = startProgram(runtime, g_getenv("DISPLAY"));
     ASSERT_GT(pid, 0);
     // Before its first instruction a signal ends any program; from the launcher's first lines on, it waits.
-    for (int i = 0; i < 200000 && !blocks(pid, signal) && !isDesktopProper(pid); ++i) g_usleep(10);
+    for (int i = 0; i < 200000 && !inSignalSet(pid, "SigBlk", signal) && !isDesktopProper(pid); ++i) g_usleep(10);
     kill(pid, signal);
     const auto status = waitForEnd(pid);
     EXPECT_TRUE(endedWith(status, 0)) << status.value_or(-1);
