@@ -110,16 +110,22 @@ std::vector<int> processesOfRun(const std::string& folder) {
   return found;
 }
 
-// Ends them and waits, a bounded while, until none runs: one still ending
-// no longer shows its environment. A process whose parent goes meanwhile
-// comes to this one, so what it starts is still found.
-void endProcessesOfRun(const std::filesystem::path& folder, std::chrono::milliseconds grace) {
+// Ends them, and the web sandboxes this process started that are no longer
+// below it (a signal to the whole process group ended their outer process),
+// and waits, a bounded while, until none runs: one still ending no longer
+// shows its environment. A process whose parent goes meanwhile comes to
+// this one, so what it starts is still found.
+void endProcessesOfRun(const std::filesystem::path& folder, const std::filesystem::path& runtimeFolder,
+                       std::chrono::milliseconds grace) {
   if (folder.empty()) return;
   prctl(PR_SET_CHILD_SUBREAPER, 1);
   const auto deadline = std::chrono::steady_clock::now() + grace;
   std::vector<int> ended;
   for (;;) {
-    const auto found = processesOfRun(folder.string());
+    auto found = processesOfRun(folder.string());
+    // The first process of a sandbox is the init of its pid namespace: all in it end with it.
+    const auto sandboxes = runningSandboxesOf(runtimeFolder, getpid());
+    found.insert(found.end(), sandboxes.begin(), sandboxes.end());
     for (const int pid : found) kill(pid, SIGKILL);
     ended.insert(ended.end(), found.begin(), found.end());
     std::erase_if(ended, [](int pid) { return !processIsRunning(pid); });
@@ -172,7 +178,7 @@ int endRun(std::unique_ptr<RunFolder> run, int status) {
   if (run) {
     // Web processes still starting would write into the run folder once it
     // has gone, and to the terminal once this process has.
-    endProcessesOfRun(run->path(), std::chrono::seconds(1));
+    endProcessesOfRun(run->path(), g_get_user_runtime_dir(), std::chrono::seconds(1));
     sweepRuntime(g_get_user_runtime_dir(), *run);
     // A run killed outright left its folder; this one's is held, so it stays.
     removeEndedRunFolders(run->path().parent_path());

@@ -23,11 +23,12 @@ void quitOnSignals(std::function<void()> quit);
 
 // The run's last step: ends the processes the run started in its own
 // environment (the web engine's), which would write into the run folder
-// after it has gone, sweeps what they left in the runtime folder and the
-// settled folders of killed runs, removes the run folder and ends with
-// `status`. Sound work still under way gets a moment to end first; a sound
-// thread that never comes back is not waited for: the process then ends at
-// once. Every wait is bounded.
+// after it has gone, and the web sandboxes it started that a signal to the
+// whole process group took from below it; sweeps what they left in the
+// runtime folder and the settled folders of killed runs, removes the run
+// folder and ends with `status`. Sound work still under way gets a moment
+// to end first; a sound thread that never comes back is not waited for:
+// the process then ends at once. Every wait is bounded.
 int endRun(std::unique_ptr<RunFolder> run, int status);
 
 }  // namespace kivari

@@ -14,8 +14,10 @@
 #include <ctime>
 #include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 namespace kivari {
@@ -27,7 +29,14 @@ namespace {
 // bwrap's own small record; anything larger is not it.
 constexpr std::size_t kMaxInfoBytes = 4096;
 
-std::optional<int> sandboxPid(const fs::path& folder) {
+// What bwrap records of a sandbox: the pid of its first process and the pid
+// namespace it runs in.
+struct SandboxInfo {
+  int pid;
+  std::optional<unsigned long long> pidNamespace;
+};
+
+std::optional<SandboxInfo> sandboxInfo(const fs::path& folder) {
   const fs::path info = folder / "bwrapinfo.json";
   std::error_code ec;
   if (fs::symlink_status(info, ec).type() != fs::file_type::regular) return std::nullopt;
@@ -43,7 +52,32 @@ std::optional<int> sandboxPid(const fs::path& folder) {
       pid->get<long long>() > 1 << 30) {
     return std::nullopt;
   }
-  return static_cast<int>(pid->get<long long>());
+  SandboxInfo found{static_cast<int>(pid->get<long long>()), std::nullopt};
+  const auto space = json.find("pid-namespace");
+  if (space != json.end() && space->is_number_unsigned()) found.pidNamespace = space->get<unsigned long long>();
+  return found;
+}
+
+// The folders in <runtime>/.flatpak named webkit-<pid of the process that
+// started the sandbox>-<n>, with that pid.
+std::vector<std::pair<fs::path, int>> sandboxFolders(const fs::path& runtimeFolder) {
+  std::vector<std::pair<fs::path, int>> found;
+  std::error_code ec;
+  fs::directory_iterator it(runtimeFolder / ".flatpak", ec);
+  for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (!name.starts_with("webkit-")) continue;
+    const std::size_t dash = name.find('-', 7);
+    if (dash == std::string::npos || dash == 7 || dash + 1 == name.size() ||
+        name.find_first_not_of("0123456789", 7) != dash ||
+        name.find_first_not_of("0123456789", dash + 1) != std::string::npos || dash - 7 > 9) {
+      continue;
+    }
+    std::error_code typeError;
+    if (it->symlink_status(typeError).type() != fs::file_type::directory) continue;
+    found.emplace_back(it->path(), std::stoi(name.substr(7, dash - 7)));
+  }
+  return found;
 }
 
 }  // namespace
@@ -55,33 +89,75 @@ std::size_t removeEndedSandboxFolders(const fs::path& runtimeFolder, int ownPid,
     bool ours;
   };
   std::vector<Folder> found;
-  std::error_code ec;
-  fs::directory_iterator it(runtimeFolder / ".flatpak", ec);
-  for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
-    // webkit-<the pid of the process that started it>-<n>
-    const std::string name = it->path().filename().string();
-    if (!name.starts_with("webkit-")) continue;
-    const std::size_t dash = name.find('-', 7);
-    if (dash == std::string::npos || dash == 7 || dash + 1 == name.size() ||
-        name.find_first_not_of("0123456789", 7) != dash ||
-        name.find_first_not_of("0123456789", dash + 1) != std::string::npos || dash - 7 > 9) {
-      continue;
-    }
-    std::error_code typeError;
-    if (it->symlink_status(typeError).type() != fs::file_type::directory) continue;
-    const int starter = std::stoi(name.substr(7, dash - 7));
+  for (const auto& [path, starter] : sandboxFolders(runtimeFolder)) {
     // Another running application's folders are its own affair.
     if (starter != ownPid && isRunning(starter)) continue;
-    found.push_back({it->path(), starter == ownPid});
+    found.push_back({path, starter == ownPid});
   }
   std::size_t left = 0;
   for (const auto& folder : found) {
-    const auto pid = sandboxPid(folder.path);
+    const auto info = sandboxInfo(folder.path);
     std::error_code removeError;
-    if (pid && !isRunning(*pid) && fs::remove_all(folder.path, removeError) > 0 && !removeError) continue;
+    if (info && !isRunning(info->pid) && fs::remove_all(folder.path, removeError) > 0 && !removeError) continue;
     if (folder.ours) ++left;
   }
   return left;
+}
+
+namespace {
+
+// Field 22 of /proc/<pid>/stat: when the process started, in clock ticks since boot.
+std::optional<unsigned long long> startOf(int pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  if (!std::getline(stat, line)) return std::nullopt;
+  // "pid (name) state ...": the name may hold anything, so read after its last ')'.
+  const auto close = line.rfind(')');
+  if (close == std::string::npos) return std::nullopt;
+  std::istringstream rest(line.substr(close + 1));
+  std::string skipped;
+  for (int field = 3; field < 22; ++field) rest >> skipped;
+  unsigned long long start = 0;
+  if (!(rest >> start)) return std::nullopt;
+  return start;
+}
+
+bool ofThisUser(int pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.starts_with("Uid:")) {
+      std::istringstream ids(line.substr(4));
+      unsigned long real = 0;
+      return ids >> real && real == getuid();
+    }
+  }
+  return false;
+}
+
+std::string pidNamespaceOf(const std::string& process) {
+  std::error_code ec;
+  return fs::read_symlink("/proc/" + process + "/ns/pid", ec).string();
+}
+
+}  // namespace
+
+std::vector<int> runningSandboxesOf(const fs::path& runtimeFolder, int ownPid) {
+  std::vector<int> found;
+  const auto ownStart = startOf(ownPid);
+  const std::string ownSpace = pidNamespaceOf(std::to_string(ownPid));
+  if (!ownStart || ownSpace.empty()) return found;
+  for (const auto& [path, starter] : sandboxFolders(runtimeFolder)) {
+    if (starter != ownPid) continue;
+    const auto info = sandboxInfo(path);
+    if (!info || !info->pidNamespace || !processIsRunning(info->pid)) continue;
+    const std::string space = pidNamespaceOf(std::to_string(info->pid));
+    const auto start = startOf(info->pid);
+    if (space == "pid:[" + std::to_string(*info->pidNamespace) + "]" && space != ownSpace && start &&
+        *start >= *ownStart && ofThisUser(info->pid)) {
+      found.push_back(info->pid);
+    }
+  }
+  return found;
 }
 
 std::size_t removeEmptyWebKitFolders(const fs::path& runtimeFolder, const fs::path& ownRun) {

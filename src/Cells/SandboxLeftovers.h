@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <vector>
 
 namespace kivari {
 
@@ -17,6 +18,15 @@ namespace kivari {
 // A folder it cannot read the sandbox of is left alone.
 std::size_t removeEndedSandboxFolders(const std::filesystem::path& runtimeFolder, int ownPid,
                                       const std::function<bool(int pid)>& isRunning);
+
+// The first process of each sandbox this process started (its folders,
+// webkit-<ownPid>-<n>, name them) that still runs. A signal sent to the
+// whole process group ends a sandbox's outer process at once; the inner
+// one, no longer below this process, would run on. Only a process that
+// still is the one named counts: in the pid namespace named beside it, not
+// this process's own, of this user and started since this process. One
+// that cannot be told is left out.
+std::vector<int> runningSandboxesOf(const std::filesystem::path& runtimeFolder, int ownPid);
 
 // WebKit makes <runtime>/webkitgtk for the sockets of its bus proxies, and
 // <runtime>/.flatpak for the folders above, and leaves both behind, empty.

@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -22,6 +23,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <vector>
 
 namespace kivari {
 namespace {
@@ -48,6 +50,49 @@ TEST(SandboxLeftovers, RemovesFoldersWhoseSandboxHasEndedUnlessAnotherRunningPro
   EXPECT_EQ(runtime.names(".flatpak"), (std::set<std::string>{"webkit-100-3", "webkit-1000-4", "webkit-100-5", "webkit-100-6",
                                           "webkit-100-x", "webkit-100-7"}));
   EXPECT_EQ(left, 4u);  // 3, 5, 6 and 7
+}
+
+// A sandbox whose outer process a signal to the whole group ended: its
+// first process, the init of a pid namespace of its own, is no longer below
+// this process. This process's folder naming it finds it, only while it
+// still is the process named there.
+TEST(SandboxLeftovers, ASandboxNoLongerBelowThisProcessIsFoundByItsFolder) {
+  int report[2];
+  ASSERT_EQ(pipe(report), 0);
+  const pid_t outer = fork();
+  if (outer == 0) {
+    if (unshare(CLONE_NEWPID) != 0 && unshare(CLONE_NEWUSER | CLONE_NEWPID) != 0) _exit(1);
+    const pid_t init = fork();
+    if (init == 0) {
+      for (;;) pause();
+    }
+    [[maybe_unused]] const auto written = write(report[1], &init, sizeof init);
+    _exit(0);
+  }
+  close(report[1]);
+  pid_t init = 0;
+  const bool made = read(report[0], &init, sizeof init) == sizeof init && init > 0;
+  close(report[0]);
+  waitpid(outer, nullptr, 0);
+  if (!made) GTEST_SKIP() << "no pid namespace can be made here";
+  const auto space = [](pid_t pid) {
+    const std::string link = fs::read_symlink("/proc/" + std::to_string(pid) + "/ns/pid").string();
+    return std::stoull(link.substr(link.find('[') + 1));
+  };
+  const auto info = [](pid_t pid, unsigned long long pidSpace) {
+    return "{\"child-pid\": " + std::to_string(pid) + ", \"pid-namespace\": " + std::to_string(pidSpace) + "}";
+  };
+  testing::TempFolder runtime;
+  const std::string own = ".flatpak/webkit-" + std::to_string(getpid());
+  runtime.write(own + "-1/bwrapinfo.json", info(init, space(init)));
+  runtime.write(own + "-2/bwrapinfo.json", info(init, space(init) + 1));        // not the namespace named
+  runtime.write(own + "-3/bwrapinfo.json", info(getpid(), space(getpid())));    // this process's own namespace
+  runtime.write(own + "-4/bwrapinfo.json", "{\"child-pid\": " + std::to_string(init) + "}");  // none named
+  runtime.write(".flatpak/webkit-" + std::to_string(getppid()) + "-5/bwrapinfo.json", info(init, space(init)));
+  EXPECT_EQ(runningSandboxesOf(runtime.path(), getpid()), std::vector<int>{init});
+  kill(init, SIGKILL);
+  for (int i = 0; i < 500 && processIsRunning(init); ++i) usleep(2000);
+  EXPECT_EQ(runningSandboxesOf(runtime.path(), getpid()), std::vector<int>{});
 }
 
 // WebKit's empty folders go, unless they hold anything, the runtime folder

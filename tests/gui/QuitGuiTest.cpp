@@ -6,19 +6,25 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <optional>
+#include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 extern char** environ;
 
@@ -183,7 +189,8 @@ bool isDesktopProper(pid_t pid) {
   return fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", ec).filename() == "kivari-desktop";
 }
 
-// Started as a person starts it, with no signal blocked or ignored, on
+// Started as a person starts it, in a process group of its own with no
+// signal blocked or ignored, on
 // `display`; none: without one.
 pid_t startProgram(const Runtime& runtime, std::optional<std::string> display) {
   gchar** env = g_environ_unsetenv(runtime.environment(), "WAYLAND_DISPLAY");
@@ -196,7 +203,9 @@ pid_t startProgram(const Runtime& runtime, std::optional<std::string> display) {
   for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&quits, signal);
   posix_spawnattr_setsigmask(&attr, &none);
   posix_spawnattr_setsigdefault(&attr, &quits);
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  // A process group of its own, as a shell with job control starts it.
+  posix_spawnattr_setpgroup(&attr, 0);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
   char* argv[] = {const_cast<char*>("kivari"), nullptr};
   pid_t pid = 0;
   if (posix_spawn(&pid, KIVARI_PROGRAM, nullptr, &attr, argv, env) != 0) pid = 0;
@@ -289,6 +298,98 @@ TEST(QuitGuiTest, ALostDisplayLeavesNoRunFolder) {
   for (const auto& entry : fs::directory_iterator(runtime.path)) {
     EXPECT_FALSE(entry.path().filename().string().starts_with("kivari-run-")) << entry.path();
   }
+}
+
+// Runs xdotool on `display`.
+void xdotool(const std::string& display, std::vector<std::string> args) {
+  args.insert(args.begin(), "xdotool");
+  std::vector<char*> argv;
+  for (auto& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  gchar** env = g_environ_setenv(g_get_environ(), "DISPLAY", display.c_str(), TRUE);
+  g_spawn_sync(nullptr, argv.data(), env,
+               static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDERR_TO_DEV_NULL),
+               nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+  g_strfreev(env);
+}
+
+// Each running process's parent and name.
+std::map<int, std::pair<int, std::string>> processTable() {
+  std::map<int, std::pair<int, std::string>> table;
+  std::error_code ec;
+  for (fs::directory_iterator it("/proc", ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream stat(it->path() / "stat");
+    std::string line;
+    if (!std::getline(stat, line)) continue;
+    const auto open = line.find('('), close = line.rfind(')');
+    if (open == std::string::npos || close == std::string::npos) continue;
+    std::istringstream rest(line.substr(close + 2));
+    char state = 0;
+    int parent = 0;
+    rest >> state >> parent;
+    if (state != 'Z') table[std::stoi(name)] = {parent, line.substr(open + 1, close - open - 1)};
+  }
+  return table;
+}
+
+// The first processes of the web sandboxes `pid` started, as their folders name them.
+std::vector<int> sandboxesOf(const fs::path& runtime, pid_t pid) {
+  std::vector<int> found;
+  std::error_code ec;
+  for (fs::directory_iterator it(runtime / ".flatpak", ec), end; !ec && it != end; it.increment(ec)) {
+    if (!it->path().filename().string().starts_with("webkit-" + std::to_string(pid) + "-")) continue;
+    std::ifstream in(it->path() / "bwrapinfo.json");
+    const auto info = nlohmann::json::parse(in, nullptr, false);
+    if (info.is_object() && info.contains("child-pid")) found.push_back(info["child-pid"].get<int>());
+  }
+  return found;
+}
+
+// Ctrl+C in the terminal that started it, once the calculator shows: the
+// interrupt reaches Kivari's whole process group, the web sandbox's outer
+// process too, which ends at once. The run still ends cleanly, and nothing
+// of its web sandboxes is left in the runtime folder or still runs.
+TEST(QuitGuiTest, AnInterruptToTheWholeGroupLeavesNothingOfTheWebSandbox) {
+  PrivateDisplay display;
+  ASSERT_FALSE(display.name.empty());
+  Runtime runtime;
+  const pid_t pid = startProgram(runtime, display.name);
+  ASSERT_GT(pid, 0);
+  ASSERT_TRUE(testing::pumpUntil([&] { return xwininfo(display.name, "-name", "Kivari"); }, 20000));
+  // With no window manager the keyboard follows the pointer, and the prompt holds the focus.
+  xdotool(display.name, {"mousemove", "200", "200", "type", "--delay", "20", "calculator"});
+  xdotool(display.name, {"key", "Return"});
+  // The card takes Allow once the launch cover has gone and its half second has passed.
+  std::vector<int> sandboxes, inside;
+  EXPECT_TRUE(testing::pumpUntil(
+      [&] {
+        xdotool(display.name, {"key", "Return"});
+        sandboxes = sandboxesOf(runtime.path, pid);
+        inside.clear();
+        for (const auto& [child, info] : processTable()) {
+          if (info.second.starts_with("WebKitWebProces") &&
+              std::find(sandboxes.begin(), sandboxes.end(), info.first) != sandboxes.end()) {
+            inside.push_back(child);
+          }
+        }
+        return !inside.empty();
+      },
+      30000));
+  // A moment later, as a person presses it: the page has loaded, and its
+  // process takes a while to end.
+  testing::pump(2000);
+  kill(-pid, SIGINT);
+  const auto status = waitForEnd(pid);
+  EXPECT_TRUE(endedWith(status, 0)) << status.value_or(-1);
+  // The bus proxies' sockets, made within the second, are left to the next run's sweep.
+  EXPECT_FALSE(fs::exists(runtime.path / ".flatpak"));
+  for (const auto& entry : fs::directory_iterator(runtime.path)) {
+    EXPECT_FALSE(entry.path().filename().string().starts_with("kivari-run-")) << entry.path();
+  }
+  for (const int process : sandboxes) EXPECT_FALSE(processIsRunning(process)) << process;
+  for (const int process : inside) EXPECT_FALSE(processIsRunning(process)) << process;
 }
 
 }  // namespace
