@@ -117,18 +117,23 @@ TEST(SandboxLeftovers, EmptyWebKitFoldersGoWhenNoOtherRunMayUseThem) {
 }
 
 // A bus-proxy socket goes once no one listens on it and it has settled;
-// one listened on, one just made, or anything else by that name stays.
+// one listened on, even with its queue full, one just made, or anything
+// else by that name stays.
 TEST(SandboxLeftovers, StaleProxySocketsGo) {
   char made[] = "/tmp/kivari-sockets-XXXXXX";  // short enough for a socket's path
   ASSERT_NE(mkdtemp(made), nullptr);
   const fs::path runtime = made;
   fs::create_directories(runtime / "webkitgtk");
-  auto bound = [&](const std::string& name, bool listening) {
-    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  const auto addressOf = [&](const std::string& name) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     const std::string path = (runtime / "webkitgtk" / name).string();
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    return address;
+  };
+  auto bound = [&](const std::string& name, bool listening) {
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    const sockaddr_un address = addressOf(name);
     EXPECT_EQ(bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
     if (listening) {
       EXPECT_EQ(listen(fd, 1), 0);
@@ -136,6 +141,16 @@ TEST(SandboxLeftovers, StaleProxySocketsGo) {
     return fd;
   };
   const int live = bound("bus-proxy-LIVE01", true);
+  // Listened on with no room for one more: a connect gives EAGAIN, not ECONNREFUSED.
+  const int busy = bound("bus-proxy-BUSY05", false);
+  ASSERT_EQ(listen(busy, 0), 0);
+  std::vector<int> queued;
+  for (bool full = false; !full && queued.size() < 100;) {
+    queued.push_back(socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0));
+    const sockaddr_un address = addressOf("bus-proxy-BUSY05");
+    full = connect(queued.back(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 && errno == EAGAIN;
+  }
+  ASSERT_LT(queued.size(), 100u);
   close(bound("bus-proxy-DEAD01", false));
   close(bound("a11y-proxy-DEAD02", false));
   close(bound("other-DEAD03", false));
@@ -144,8 +159,10 @@ TEST(SandboxLeftovers, StaleProxySocketsGo) {
   EXPECT_EQ(removeStaleProxySockets(runtime, std::chrono::seconds(0)), 2u);
   std::set<std::string> left;
   for (const auto& entry : fs::directory_iterator(runtime / "webkitgtk")) left.insert(entry.path().filename());
-  EXPECT_EQ(left, (std::set<std::string>{"bus-proxy-LIVE01", "other-DEAD03", "bus-proxy-FILE04"}));
+  EXPECT_EQ(left, (std::set<std::string>{"bus-proxy-LIVE01", "bus-proxy-BUSY05", "other-DEAD03", "bus-proxy-FILE04"}));
   close(live);
+  close(busy);
+  for (const int client : queued) close(client);
   fs::remove_all(runtime);
 }
 
