@@ -12,10 +12,10 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -69,17 +69,9 @@ bool environmentIn(int pid, const std::string& folder) {
 }
 
 std::optional<int> parentOf(int pid) {
-  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-  std::string line;
-  if (!std::getline(in, line)) return std::nullopt;
-  // "pid (name) state ppid ...": the name may hold anything.
-  const auto close = line.rfind(')');
-  if (close == std::string::npos) return std::nullopt;
-  std::istringstream rest(line.substr(close + 1));
-  char state = 0;
-  int parent = 0;
-  if (!(rest >> state >> parent)) return std::nullopt;
-  return parent;
+  const auto fields = statFields(pid);
+  if (fields.size() < 2) return std::nullopt;
+  return std::atoi(fields[1].c_str());
 }
 
 // The running processes below this one that the run started in its own

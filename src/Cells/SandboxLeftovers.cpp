@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fstream>
@@ -108,18 +109,9 @@ namespace {
 
 // Field 22 of /proc/<pid>/stat: when the process started, in clock ticks since boot.
 std::optional<unsigned long long> startOf(int pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string line;
-  if (!std::getline(stat, line)) return std::nullopt;
-  // "pid (name) state ...": the name may hold anything, so read after its last ')'.
-  const auto close = line.rfind(')');
-  if (close == std::string::npos) return std::nullopt;
-  std::istringstream rest(line.substr(close + 1));
-  std::string skipped;
-  for (int field = 3; field < 22; ++field) rest >> skipped;
-  unsigned long long start = 0;
-  if (!(rest >> start)) return std::nullopt;
-  return start;
+  const auto fields = statFields(pid);
+  if (fields.size() <= 22 - 3) return std::nullopt;
+  return std::strtoull(fields[22 - 3].c_str(), nullptr, 10);
 }
 
 bool ofThisUser(int pid) {
@@ -212,15 +204,22 @@ std::size_t removeStaleProxySockets(const fs::path& runtimeFolder, std::chrono::
   return removed;
 }
 
-bool processIsRunning(int pid) {
+std::vector<std::string> statFields(int pid) {
   std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
   std::string line;
-  if (!std::getline(stat, line)) return false;
+  if (!std::getline(stat, line)) return {};
   // "pid (name) state ...": the name may hold anything, so read after its last ')'.
   const auto close = line.rfind(')');
-  if (close == std::string::npos || close + 2 >= line.size()) return false;
-  const char state = line[close + 2];
-  return state != 'Z' && state != 'X';
+  if (close == std::string::npos) return {};
+  std::istringstream rest(line.substr(close + 1));
+  std::vector<std::string> fields;
+  for (std::string field; rest >> field;) fields.push_back(field);
+  return fields;
+}
+
+bool processIsRunning(int pid) {
+  const auto fields = statFields(pid);
+  return !fields.empty() && fields[0] != "Z" && fields[0] != "X";
 }
 
 void sweepRuntime(const fs::path& runtimeFolder, const RunFolder& ownRun) {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace kivari {
@@ -44,6 +45,9 @@ std::size_t removeEmptyWebKitFolders(const std::filesystem::path& runtimeFolder,
 std::size_t removeStaleProxySockets(const std::filesystem::path& runtimeFolder,
                                     std::chrono::seconds settle = std::chrono::seconds(1));
 
+// The fields of /proc/<pid>/stat after the process's name, its state
+// first; none when it cannot be read.
+std::vector<std::string> statFields(int pid);
 // Whether a process runs: it exists and is not a zombie waiting to be reaped.
 bool processIsRunning(int pid);
 

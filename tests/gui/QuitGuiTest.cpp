@@ -283,19 +283,28 @@ struct PrivateDisplay {
   }
 };
 
+// The program on an X server of its own, once its window shows.
+struct ProgramOnItsOwnDisplay {
+  PrivateDisplay display;
+  Runtime runtime;
+  pid_t pid = 0;
+  bool shown = false;
+  ProgramOnItsOwnDisplay() {
+    if (display.name.empty()) return;
+    pid = startProgram(runtime, display.name);
+    shown = pid > 0 && testing::pumpUntil([&] { return xwininfo(display.name, "-name", "Kivari"); }, 20000);
+  }
+};
+
 // The X server ends while Kivari shows its window, as a session ends: the
 // run ends with it and leaves no run folder.
 TEST(QuitGuiTest, ALostDisplayLeavesNoRunFolder) {
-  PrivateDisplay display;
-  ASSERT_FALSE(display.name.empty());
-  Runtime runtime;
-  const pid_t pid = startProgram(runtime, display.name);
-  ASSERT_GT(pid, 0);
-  EXPECT_TRUE(testing::pumpUntil([&] { return xwininfo(display.name, "-name", "Kivari"); }, 20000));
-  display.end();
-  const auto status = waitForEnd(pid);
+  ProgramOnItsOwnDisplay program;
+  ASSERT_TRUE(program.shown);
+  program.display.end();
+  const auto status = waitForEnd(program.pid);
   EXPECT_TRUE(status && WIFEXITED(*status)) << status.value_or(-1);
-  for (const auto& entry : fs::directory_iterator(runtime.path)) {
+  for (const auto& entry : fs::directory_iterator(program.runtime.path)) {
     EXPECT_FALSE(entry.path().filename().string().starts_with("kivari-run-")) << entry.path();
   }
 }
@@ -352,12 +361,11 @@ std::vector<int> sandboxesOf(const fs::path& runtime, pid_t pid) {
 // process too, which ends at once. The run still ends cleanly, and nothing
 // of its web sandboxes is left in the runtime folder or still runs.
 TEST(QuitGuiTest, AnInterruptToTheWholeGroupLeavesNothingOfTheWebSandbox) {
-  PrivateDisplay display;
-  ASSERT_FALSE(display.name.empty());
-  Runtime runtime;
-  const pid_t pid = startProgram(runtime, display.name);
-  ASSERT_GT(pid, 0);
-  ASSERT_TRUE(testing::pumpUntil([&] { return xwininfo(display.name, "-name", "Kivari"); }, 20000));
+  ProgramOnItsOwnDisplay program;
+  ASSERT_TRUE(program.shown);
+  const auto& display = program.display;
+  const auto& runtime = program.runtime;
+  const pid_t pid = program.pid;
   // With no window manager the keyboard follows the pointer, and the prompt holds the focus.
   xdotool(display.name, {"mousemove", "200", "200", "type", "--delay", "20", "calculator"});
   xdotool(display.name, {"key", "Return"});
