@@ -12,10 +12,10 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -30,19 +30,21 @@ namespace {
 
 int quitPipe[2] = {-1, -1};
 std::atomic<bool> asked = false;
-// Started with hang-ups ignored (nohup): they stay so.
-bool hangUpsIgnored = false;
 static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
 
 // Only what is safe in a signal handler: note the quit for the main loop,
-// and end the run anyway if it has not within five seconds. A second signal
-// ends it at once, as it would without this.
+// and end the run anyway if it has not within five seconds. A second
+// SIGINT or SIGTERM ends it at once, as it would without this. A closing
+// terminal sends hang-ups twice (the shell passes one on as it exits, then
+// the system sends its own): they make one quit, so further ones are ignored.
 void onQuitSignal(int) {
   struct sigaction plain {};
   plain.sa_handler = SIG_DFL;
   sigaction(SIGINT, &plain, nullptr);
   sigaction(SIGTERM, &plain, nullptr);
-  if (!hangUpsIgnored) sigaction(SIGHUP, &plain, nullptr);
+  struct sigaction ignored {};
+  ignored.sa_handler = SIG_IGN;
+  sigaction(SIGHUP, &ignored, nullptr);
   alarm(5);
   asked = true;
   const char byte = 'q';
@@ -67,17 +69,9 @@ bool environmentIn(int pid, const std::string& folder) {
 }
 
 std::optional<int> parentOf(int pid) {
-  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-  std::string line;
-  if (!std::getline(in, line)) return std::nullopt;
-  // "pid (name) state ppid ...": the name may hold anything.
-  const auto close = line.rfind(')');
-  if (close == std::string::npos) return std::nullopt;
-  std::istringstream rest(line.substr(close + 1));
-  char state = 0;
-  int parent = 0;
-  if (!(rest >> state >> parent)) return std::nullopt;
-  return parent;
+  const auto fields = statFields(pid);
+  if (fields.size() < 2) return std::nullopt;
+  return std::atoi(fields[1].c_str());
 }
 
 // The running processes below this one that the run started in its own
@@ -108,16 +102,22 @@ std::vector<int> processesOfRun(const std::string& folder) {
   return found;
 }
 
-// Ends them and waits, a bounded while, until none runs: one still ending
-// no longer shows its environment. A process whose parent goes meanwhile
-// comes to this one, so what it starts is still found.
-void endProcessesOfRun(const std::filesystem::path& folder, std::chrono::milliseconds grace) {
+// Ends them, and the web sandboxes this process started that are no longer
+// below it (a signal to the whole process group ended their outer process),
+// and waits, a bounded while, until none runs: one still ending no longer
+// shows its environment. A process whose parent goes meanwhile comes to
+// this one, so what it starts is still found.
+void endProcessesOfRun(const std::filesystem::path& folder, const std::filesystem::path& runtimeFolder,
+                       std::chrono::milliseconds grace) {
   if (folder.empty()) return;
   prctl(PR_SET_CHILD_SUBREAPER, 1);
   const auto deadline = std::chrono::steady_clock::now() + grace;
   std::vector<int> ended;
   for (;;) {
-    const auto found = processesOfRun(folder.string());
+    auto found = processesOfRun(folder.string());
+    // The first process of a sandbox is the init of its pid namespace: all in it end with it.
+    const auto sandboxes = runningSandboxesOf(runtimeFolder, getpid());
+    found.insert(found.end(), sandboxes.begin(), sandboxes.end());
     for (const int pid : found) kill(pid, SIGKILL);
     ended.insert(ended.end(), found.begin(), found.end());
     std::erase_if(ended, [](int pid) { return !processIsRunning(pid); });
@@ -137,10 +137,10 @@ void takeQuitSignals() {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // Started with hang-ups ignored (nohup): they stay so.
     struct sigaction before {};
     sigaction(SIGHUP, nullptr, &before);
-    hangUpsIgnored = before.sa_handler == SIG_IGN;
-    if (!hangUpsIgnored) sigaction(SIGHUP, &action, nullptr);
+    if (before.sa_handler != SIG_IGN) sigaction(SIGHUP, &action, nullptr);
   }
   // The launcher holds them back while this program loads: one that came
   // meanwhile is taken now. Nothing started later inherits the block.
@@ -170,7 +170,7 @@ int endRun(std::unique_ptr<RunFolder> run, int status) {
   if (run) {
     // Web processes still starting would write into the run folder once it
     // has gone, and to the terminal once this process has.
-    endProcessesOfRun(run->path(), std::chrono::seconds(1));
+    endProcessesOfRun(run->path(), g_get_user_runtime_dir(), std::chrono::seconds(1));
     sweepRuntime(g_get_user_runtime_dir(), *run);
     // A run killed outright left its folder; this one's is held, so it stays.
     removeEndedRunFolders(run->path().parent_path());

@@ -11,8 +11,9 @@ namespace kivari {
 // takeQuitSignals(): from then on SIGINT, SIGTERM and SIGHUP (a terminal
 // closing; unless started with it ignored) ask it to quit instead of ending
 // the process where it stands, which would leave its run folder.
-// A second one ends the process at once, and a quit that has not ended it
-// within five seconds is ended by an alarm.
+// Once a quit is under way, a SIGINT or SIGTERM ends the process at once
+// and further hang-ups are ignored (a closing terminal sends two); a quit
+// that has not ended it within five seconds is ended by an alarm.
 void takeQuitSignals();
 // Whether a quit has been asked for.
 bool quitAsked();
@@ -22,11 +23,12 @@ void quitOnSignals(std::function<void()> quit);
 
 // The run's last step: ends the processes the run started in its own
 // environment (the web engine's), which would write into the run folder
-// after it has gone, sweeps what they left in the runtime folder and the
-// settled folders of killed runs, removes the run folder and ends with
-// `status`. Sound work still under way gets a moment to end first; a sound
-// thread that never comes back is not waited for: the process then ends at
-// once. Every wait is bounded.
+// after it has gone, and the web sandboxes it started that a signal to the
+// whole process group took from below it; sweeps what they left in the
+// runtime folder and the settled folders of killed runs, removes the run
+// folder and ends with `status`. Sound work still under way gets a moment
+// to end first; a sound thread that never comes back is not waited for:
+// the process then ends at once. Every wait is bounded.
 int endRun(std::unique_ptr<RunFolder> run, int status);
 
 }  // namespace kivari

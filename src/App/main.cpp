@@ -1,6 +1,7 @@
 #include "App/KivariDesktopApp.h"
 #include "App/Quitting.h"
-#include "Cells/SandboxLeftovers.h"
+#include "Cells/RunStart.h"
+#include "Core/RunFolder.h"
 #include "Shell/RendererChoice.h"
 #include "Ui/ClockText.h"
 
@@ -30,7 +31,10 @@ int onLostDisplay(Display* display) {
 }  // namespace
 
 int main() {
-  // Before anything else: a quit asked for at any moment ends the run as it should.
+  // Before anything is set: the mail program gets the environment as the
+  // user gave it (the launcher hands it on unchanged).
+  kivari::keepUserEnvironment();
+  // Then: a quit asked for at any moment ends the run as it should.
   kivari::takeQuitSignals();
   kivari::settleDefaultLocale();
   // Before GTK starts: without a GPU, GL would be drawn in software.

@@ -1,6 +1,6 @@
 #include "Cells/BrowserExpressionView.h"
 
-#include "Cells/SandboxLeftovers.h"
+#include "Cells/RunStart.h"
 #include "Ui/Icons.h"
 
 #include <filesystem>

@@ -2,7 +2,6 @@
 
 #include "Core/RunFolder.h"
 
-#include <glib.h>
 #include <nlohmann/json.hpp>
 
 #include <sys/socket.h>
@@ -16,8 +15,10 @@
 #include <ctime>
 #include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 namespace kivari {
@@ -29,7 +30,14 @@ namespace {
 // bwrap's own small record; anything larger is not it.
 constexpr std::size_t kMaxInfoBytes = 4096;
 
-std::optional<int> sandboxPid(const fs::path& folder) {
+// What bwrap records of a sandbox: the pid of its first process and the pid
+// namespace it runs in.
+struct SandboxInfo {
+  int pid;
+  std::optional<unsigned long long> pidNamespace;
+};
+
+std::optional<SandboxInfo> sandboxInfo(const fs::path& folder) {
   const fs::path info = folder / "bwrapinfo.json";
   std::error_code ec;
   if (fs::symlink_status(info, ec).type() != fs::file_type::regular) return std::nullopt;
@@ -45,7 +53,32 @@ std::optional<int> sandboxPid(const fs::path& folder) {
       pid->get<long long>() > 1 << 30) {
     return std::nullopt;
   }
-  return static_cast<int>(pid->get<long long>());
+  SandboxInfo found{static_cast<int>(pid->get<long long>()), std::nullopt};
+  const auto space = json.find("pid-namespace");
+  if (space != json.end() && space->is_number_unsigned()) found.pidNamespace = space->get<unsigned long long>();
+  return found;
+}
+
+// The folders in <runtime>/.flatpak named webkit-<pid of the process that
+// started the sandbox>-<n>, with that pid.
+std::vector<std::pair<fs::path, int>> sandboxFolders(const fs::path& runtimeFolder) {
+  std::vector<std::pair<fs::path, int>> found;
+  std::error_code ec;
+  fs::directory_iterator it(runtimeFolder / ".flatpak", ec);
+  for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (!name.starts_with("webkit-")) continue;
+    const std::size_t dash = name.find('-', 7);
+    if (dash == std::string::npos || dash == 7 || dash + 1 == name.size() ||
+        name.find_first_not_of("0123456789", 7) != dash ||
+        name.find_first_not_of("0123456789", dash + 1) != std::string::npos || dash - 7 > 9) {
+      continue;
+    }
+    std::error_code typeError;
+    if (it->symlink_status(typeError).type() != fs::file_type::directory) continue;
+    found.emplace_back(it->path(), std::stoi(name.substr(7, dash - 7)));
+  }
+  return found;
 }
 
 }  // namespace
@@ -57,33 +90,66 @@ std::size_t removeEndedSandboxFolders(const fs::path& runtimeFolder, int ownPid,
     bool ours;
   };
   std::vector<Folder> found;
-  std::error_code ec;
-  fs::directory_iterator it(runtimeFolder / ".flatpak", ec);
-  for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
-    // webkit-<the pid of the process that started it>-<n>
-    const std::string name = it->path().filename().string();
-    if (!name.starts_with("webkit-")) continue;
-    const std::size_t dash = name.find('-', 7);
-    if (dash == std::string::npos || dash == 7 || dash + 1 == name.size() ||
-        name.find_first_not_of("0123456789", 7) != dash ||
-        name.find_first_not_of("0123456789", dash + 1) != std::string::npos || dash - 7 > 9) {
-      continue;
-    }
-    std::error_code typeError;
-    if (it->symlink_status(typeError).type() != fs::file_type::directory) continue;
-    const int starter = std::stoi(name.substr(7, dash - 7));
+  for (const auto& [path, starter] : sandboxFolders(runtimeFolder)) {
     // Another running application's folders are its own affair.
     if (starter != ownPid && isRunning(starter)) continue;
-    found.push_back({it->path(), starter == ownPid});
+    found.push_back({path, starter == ownPid});
   }
   std::size_t left = 0;
   for (const auto& folder : found) {
-    const auto pid = sandboxPid(folder.path);
+    const auto info = sandboxInfo(folder.path);
     std::error_code removeError;
-    if (pid && !isRunning(*pid) && fs::remove_all(folder.path, removeError) > 0 && !removeError) continue;
+    if (info && !isRunning(info->pid) && fs::remove_all(folder.path, removeError) > 0 && !removeError) continue;
     if (folder.ours) ++left;
   }
   return left;
+}
+
+namespace {
+
+// Field 22 of /proc/<pid>/stat: when the process started, in clock ticks since boot.
+std::optional<unsigned long long> startOf(int pid) {
+  const auto fields = statFields(pid);
+  if (fields.size() <= 22 - 3) return std::nullopt;
+  return std::strtoull(fields[22 - 3].c_str(), nullptr, 10);
+}
+
+bool ofThisUser(int pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.starts_with("Uid:")) {
+      std::istringstream ids(line.substr(4));
+      unsigned long real = 0;
+      return ids >> real && real == getuid();
+    }
+  }
+  return false;
+}
+
+std::string pidNamespaceOf(const std::string& process) {
+  std::error_code ec;
+  return fs::read_symlink("/proc/" + process + "/ns/pid", ec).string();
+}
+
+}  // namespace
+
+std::vector<int> runningSandboxesOf(const fs::path& runtimeFolder, int ownPid) {
+  std::vector<int> found;
+  const auto ownStart = startOf(ownPid);
+  const std::string ownSpace = pidNamespaceOf(std::to_string(ownPid));
+  if (!ownStart || ownSpace.empty()) return found;
+  for (const auto& [path, starter] : sandboxFolders(runtimeFolder)) {
+    if (starter != ownPid) continue;
+    const auto info = sandboxInfo(path);
+    if (!info || !info->pidNamespace || !processIsRunning(info->pid)) continue;
+    const std::string space = pidNamespaceOf(std::to_string(info->pid));
+    const auto start = startOf(info->pid);
+    if (space == "pid:[" + std::to_string(*info->pidNamespace) + "]" && space != ownSpace && start &&
+        *start >= *ownStart && ofThisUser(info->pid)) {
+      found.push_back(info->pid);
+    }
+  }
+  return found;
 }
 
 std::size_t removeEmptyWebKitFolders(const fs::path& runtimeFolder, const fs::path& ownRun) {
@@ -138,73 +204,28 @@ std::size_t removeStaleProxySockets(const fs::path& runtimeFolder, std::chrono::
   return removed;
 }
 
-bool processIsRunning(int pid) {
+std::vector<std::string> statFields(int pid) {
   std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
   std::string line;
-  if (!std::getline(stat, line)) return false;
+  if (!std::getline(stat, line)) return {};
   // "pid (name) state ...": the name may hold anything, so read after its last ')'.
   const auto close = line.rfind(')');
-  if (close == std::string::npos || close + 2 >= line.size()) return false;
-  const char state = line[close + 2];
-  return state != 'Z' && state != 'X';
+  if (close == std::string::npos) return {};
+  std::istringstream rest(line.substr(close + 1));
+  std::vector<std::string> fields;
+  for (std::string field; rest >> field;) fields.push_back(field);
+  return fields;
+}
+
+bool processIsRunning(int pid) {
+  const auto fields = statFields(pid);
+  return !fields.empty() && fields[0] != "Z" && fields[0] != "X";
 }
 
 void sweepRuntime(const fs::path& runtimeFolder, const RunFolder& ownRun) {
   removeEndedSandboxFolders(runtimeFolder, getpid(), processIsRunning);
   removeStaleProxySockets(runtimeFolder);
   removeEmptyWebKitFolders(runtimeFolder, ownRun.path());
-}
-
-namespace {
-
-fs::path& dataHomeOfRun() {
-  static fs::path folder;
-  return folder;
-}
-
-// GTK's file chooser records each chosen file in the data home's list of
-// recent files. A data home of the run's own keeps that record in the run,
-// and the user's own list as it was. The user's data home is still searched,
-// first, for what is read from there (icons, themes, sounds, MIME data,
-// programs); fontconfig looks for fonts in the data home alone, so the
-// user's are linked in.
-void useRunDataHome(const RunFolder& run) {
-  const fs::path data = run.path() / "data";
-  if (mkdir(data.c_str(), 0700) != 0) return;
-  const char* own = std::getenv("XDG_DATA_HOME");
-  const char* home = std::getenv("HOME");
-  const fs::path user = own != nullptr && *own != '\0' ? fs::path(own)
-                        : fs::path(home != nullptr && *home != '\0' ? home : g_get_home_dir()) / ".local/share";
-  const char* dirs = std::getenv("XDG_DATA_DIRS");
-  // GLib's own list when none is set.
-  const std::string searched = dirs != nullptr && *dirs != '\0' ? dirs : "/usr/local/share/:/usr/share/";
-  // A folder whose name holds the list's separator cannot be listed.
-  if (user.string().find(':') == std::string::npos) setForThisRun("XDG_DATA_DIRS", user.string() + ":" + searched);
-  std::error_code ec;
-  if (fs::is_directory(user / "fonts", ec)) fs::create_directory_symlink(user / "fonts", data / "fonts", ec);
-  setForThisRun("XDG_DATA_HOME", data.string());
-  dataHomeOfRun() = data;
-}
-
-}  // namespace
-
-fs::path runDataHome() { return dataHomeOfRun(); }
-
-std::unique_ptr<RunFolder> startRun(const char* sessionRuntime) {
-  const fs::path parent = runFolderParent(sessionRuntime);
-  removeEndedRunFolders(parent);
-  auto run = RunFolder::create(parent);
-  if (!run) return nullptr;
-  setForThisRun("XDG_CACHE_HOME", run->cacheFolder().string());
-  useRunDataHome(*run);
-  // Without one, GLib would pick the home folder for web views' sandbox bookkeeping.
-  fs::path runtime = sessionRuntime != nullptr ? sessionRuntime : "";
-  if (runtime.empty()) {
-    runtime = run->runtimeFolder();
-    setForThisRun("XDG_RUNTIME_DIR", runtime.string());
-  }
-  sweepRuntime(runtime, *run);
-  return run;
 }
 
 }  // namespace kivari

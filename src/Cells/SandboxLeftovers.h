@@ -6,7 +6,8 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
-#include <memory>
+#include <string>
+#include <vector>
 
 namespace kivari {
 
@@ -18,6 +19,15 @@ namespace kivari {
 // A folder it cannot read the sandbox of is left alone.
 std::size_t removeEndedSandboxFolders(const std::filesystem::path& runtimeFolder, int ownPid,
                                       const std::function<bool(int pid)>& isRunning);
+
+// The first process of each sandbox this process started (its folders,
+// webkit-<ownPid>-<n>, name them) that still runs. A signal sent to the
+// whole process group ends a sandbox's outer process at once; the inner
+// one, no longer below this process, would run on. Only a process that
+// still is the one named counts: in the pid namespace named beside it, not
+// this process's own, of this user and started since this process. One
+// that cannot be told is left out.
+std::vector<int> runningSandboxesOf(const std::filesystem::path& runtimeFolder, int ownPid);
 
 // WebKit makes <runtime>/webkitgtk for the sockets of its bus proxies, and
 // <runtime>/.flatpak for the folders above, and leaves both behind, empty.
@@ -35,20 +45,14 @@ std::size_t removeEmptyWebKitFolders(const std::filesystem::path& runtimeFolder,
 std::size_t removeStaleProxySockets(const std::filesystem::path& runtimeFolder,
                                     std::chrono::seconds settle = std::chrono::seconds(1));
 
+// The fields of /proc/<pid>/stat after the process's name, its state
+// first; none when it cannot be read.
+std::vector<std::string> statFields(int pid);
 // Whether a process runs: it exists and is not a zombie waiting to be reaped.
 bool processIsRunning(int pid);
 
 // What web views left in the runtime folder: the sandbox folders of ended
 // processes (earlier runs' too), and WebKit's own folders once empty.
 void sweepRuntime(const std::filesystem::path& runtimeFolder, const RunFolder& ownRun);
-
-// A run's start, before any library reads its environment: removes the
-// folders of ended runs, makes this run's, points the libraries' caches into
-// it, gives the process a data home there (and the runtime folder too when
-// the session has none) and sweeps the runtime folder. Nothing when no run
-// folder could be made.
-std::unique_ptr<RunFolder> startRun(const char* sessionRuntime);
-// The data home startRun gave the process; empty when it gave none.
-std::filesystem::path runDataHome();
 
 }  // namespace kivari

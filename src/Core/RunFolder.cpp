@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <functional>
 #include <string_view>
@@ -23,11 +24,6 @@ constexpr std::string_view kPrefix = "kivari-run-";
 fs::path& currentRun() {
   static fs::path path;
   return path;
-}
-
-std::vector<std::pair<std::string, std::optional<std::string>>>& savedValues() {
-  static std::vector<std::pair<std::string, std::optional<std::string>>> values;
-  return values;
 }
 
 // kivari-run- and mkdtemp's six letters or digits.
@@ -154,17 +150,22 @@ bool anotherRunUnder(const fs::path& parent, const fs::path& own) {
   return live || !readThrough;
 }
 
-void setForThisRun(const char* name, const std::string& value) {
-  auto& saved = savedValues();
-  bool known = false;
-  for (const auto& entry : saved) known = known || entry.first == name;
-  if (!known) {
-    const char* user = std::getenv(name);
-    saved.emplace_back(name, user ? std::optional<std::string>(user) : std::nullopt);
-  }
-  setenv(name, value.c_str(), 1);
+void keepUserEnvironment() { userEnvironment(); }
+
+const std::vector<std::string>& userEnvironment() {
+  static const std::vector<std::string> kept = [] {
+    std::vector<std::string> entries;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+      if (std::strchr(*entry, '=') != nullptr) entries.emplace_back(*entry);
+    }
+    return entries;
+  }();
+  return kept;
 }
 
-std::vector<std::pair<std::string, std::optional<std::string>>> userEnvironment() { return savedValues(); }
+void setForThisRun(const char* name, const std::string& value) {
+  keepUserEnvironment();
+  setenv(name, value.c_str(), 1);
+}
 
 }  // namespace kivari

@@ -3,7 +3,6 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -60,11 +59,15 @@ std::size_t removeEndedRunFolders(const std::filesystem::path& parent,
 // its folder under `parent`.
 bool anotherRunUnder(const std::filesystem::path& parent, const std::filesystem::path& own);
 
-// Sets an environment variable for this process and the web engine's,
-// remembering the user's own value for the programs Kivari starts on the
-// user's behalf (the mail program), which outlive the run.
+// The environment the program was started with, whole ("NAME=value" each),
+// as it was before the program set anything for itself. What is started on
+// the user's behalf and outlives the run (the mail program) gets exactly
+// this. Kept by the first call to either; the program keeps it first thing.
+void keepUserEnvironment();
+const std::vector<std::string>& userEnvironment();
+
+// Sets an environment variable for this process and the web engine's, once
+// the user's own environment is kept.
 void setForThisRun(const char* name, const std::string& value);
-// The user's own values of what setForThisRun changed; nullopt: unset.
-std::vector<std::pair<std::string, std::optional<std::string>>> userEnvironment();
 
 }  // namespace kivari

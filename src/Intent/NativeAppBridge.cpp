@@ -2,7 +2,11 @@
 
 #include "Core/RunFolder.h"
 
+#include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
+#include <unistd.h>
+
+#include <cstring>
 
 namespace kivari::NativeAppBridge {
 
@@ -37,18 +41,63 @@ bool launchSafely(const Launcher& launch, const std::string& uri) {
 
 }  // namespace
 
-bool launchWithDefaultHandler(const std::string& uri) {
-  // The program outlives this run: it gets the user's own folders, not the run's.
+namespace {
+
+// In the program's process, before it runs: a session of its own, which no
+// signal meant for this one's terminal or process group (Ctrl+C, a closed
+// terminal) reaches, and no end of this run either.
+void ownSession(gpointer) { setsid(); }
+
+// Exactly the user's environment, whatever this process set for itself since.
+GAppLaunchContext* userContext() {
   GAppLaunchContext* context = g_app_launch_context_new();
-  for (const auto& [name, value] : userEnvironment()) {
-    if (value) {
-      g_app_launch_context_setenv(context, name.c_str(), value->c_str());
-    } else {
-      g_app_launch_context_unsetenv(context, name.c_str());
-    }
+  gchar** current = g_get_environ();
+  for (gchar** entry = current; *entry != nullptr; ++entry) {
+    const std::string name(*entry, std::strcspn(*entry, "="));
+    g_app_launch_context_unsetenv(context, name.c_str());
   }
+  g_strfreev(current);
+  for (const auto& entry : userEnvironment()) {
+    const auto equals = entry.find('=');
+    g_app_launch_context_setenv(context, entry.substr(0, equals).c_str(), entry.c_str() + equals + 1);
+  }
+  return context;
+}
+
+// The program GIO's own launch would pick: the scheme's handler, else the
+// address's as a file.
+GAppInfo* handlerOf(const std::string& uri) {
+  const char* scheme = g_uri_peek_scheme(uri.c_str());
+  GAppInfo* handler = scheme != nullptr ? g_app_info_get_default_for_uri_scheme(scheme) : nullptr;
+  if (handler == nullptr) {
+    GFile* file = g_file_new_for_uri(uri.c_str());
+    handler = g_file_query_default_handler(file, nullptr, nullptr);
+    g_object_unref(file);
+  }
+  return handler;
+}
+
+}  // namespace
+
+bool launchWithDefaultHandler(const std::string& uri) {
+  GAppLaunchContext* context = userContext();
+  GList uris{const_cast<char*>(uri.c_str()), nullptr, nullptr};
   GError* error = nullptr;
-  const gboolean launched = g_app_info_launch_default_for_uri(uri.c_str(), context, &error);
+  gboolean launched = FALSE;
+  if (GAppInfo* handler = handlerOf(uri)) {
+    // Spawned without being reaped as a child, GLib's spawn forks twice: the
+    // program is not left below this process. One the bus starts (D-Bus
+    // activatable) never was.
+    launched = G_IS_DESKTOP_APP_INFO(handler)
+                   ? g_desktop_app_info_launch_uris_as_manager(G_DESKTOP_APP_INFO(handler), &uris, context,
+                                                               G_SPAWN_SEARCH_PATH, &ownSession, nullptr, nullptr,
+                                                               nullptr, &error)
+                   : g_app_info_launch_uris(handler, &uris, context, &error);
+    g_object_unref(handler);
+  } else {
+    // GIO's last way: a desktop portal, when this runs in a sandbox.
+    launched = g_app_info_launch_default_for_uri(uri.c_str(), context, &error);
+  }
   g_object_unref(context);
   if (error != nullptr) {
     g_debug("No program took the message: %s", error->message);

@@ -7,9 +7,11 @@
 #include <gio/gio.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -112,28 +114,36 @@ TEST(ComposeDraft, TheDesktopHandOffLaunchesEachFieldInItsPlace) {
 }
 
 // The real launch, after a run has started as the program's does: the mail
-// program, which outlives the run, gets the user's own cache and data
-// folders (or none), never the run's, and is found in the user's data home
-// although the run has its own. Here it prints its environment.
-TEST(ComposeDraft, TheMailProgramGetsTheUsersFoldersNotTheRuns) {
+// program, which outlives the run, runs in a session of its own, gets
+// exactly the environment the user started the program with (not the run's
+// folders, nor the renderer the program set for itself), and is found in
+// the user's data home although the run has its own, even one whose path
+// holds a colon. Here it prints its process ids and its environment.
+TEST(ComposeDraft, TheMailProgramGetsExactlyTheUsersEnvironmentInASessionOfItsOwn) {
   testing::TempFolder home;
-  const std::string data = (home.path() / ".local/share").string(), config = (home.path() / ".config").string();
-  home.write(".local/share/applications/kivari-test-mail.desktop",
-             "[Desktop Entry]\nType=Application\nName=Mail\nExec=/bin/sh -c env %u\n");
+  const std::string config = (home.path() / ".config").string();
+  home.write("mail.sh", "#!/bin/sh\necho \"process $$ $(cut -d' ' -f5,6 /proc/$$/stat)\"\n"
+                        "tr '\\0' '\\n' < /proc/$$/environ\n");
+  std::filesystem::permissions(home.path() / "mail.sh", std::filesystem::perms::owner_all);
   home.write(".config/mimeapps.list", "[Default Applications]\nx-scheme-handler/mailto=kivari-test-mail.desktop\n");
   const auto runtime = home.path() / "runtime";
   std::filesystem::create_directory(runtime);
   std::filesystem::permissions(runtime, std::filesystem::perms::owner_all, std::filesystem::perm_options::replace);
-  const std::map<std::string, std::string> userSet{{"XDG_CACHE_HOME", (home.path() / "cache").string()},
-                                                   {"XDG_DATA_HOME", data},
-                                                   {"XDG_DATA_DIRS", (home.path() / "shared").string()}};
-  for (const bool userSetThem : {true, false}) {
-    SCOPED_TRACE(userSetThem);
+  struct Case {
+    std::string dataHome;  // under the home folder
+    std::vector<std::string> set;
+  };
+  const auto at = [&](const char* relative) { return (home.path() / relative).string(); };
+  for (const auto& [dataHome, set] : {Case{"data",
+                                           {"XDG_CACHE_HOME=" + at("cache"), "XDG_DATA_HOME=" + at("data"),
+                                            "XDG_DATA_DIRS=" + at("shared"), "GSK_RENDERER=ngl"}},
+                                      Case{".local/share", {}}, Case{"my:data", {"XDG_DATA_HOME=" + at("my:data")}}}) {
+    SCOPED_TRACE(dataHome);
     std::vector<std::string> env{"PATH=/usr/bin:/bin", "HOME=" + home.path().string(),
                                  "XDG_RUNTIME_DIR=" + runtime.string(), "XDG_CONFIG_DIRS=" + config};
-    if (userSetThem) {
-      for (const auto& [name, value] : userSet) env.push_back(name + "=" + value);
-    }
+    env.insert(env.end(), set.begin(), set.end());
+    home.write(std::filesystem::path(dataHome) / "applications/kivari-test-mail.desktop",
+               "[Desktop Entry]\nType=Application\nName=Mail\nExec=" + at("mail.sh") + " %u\n");
     std::vector<char*> envp;
     for (auto& entry : env) envp.push_back(entry.data());
     envp.push_back(nullptr);
@@ -143,18 +153,21 @@ TEST(ComposeDraft, TheMailProgramGetsTheUsersFoldersNotTheRuns) {
     gint status = -1;
     ASSERT_TRUE(g_spawn_sync(nullptr, argv, envp.data(), G_SPAWN_DEFAULT, nullptr, nullptr, &out, nullptr,
                              &status, nullptr));
-    std::map<std::string, std::string> seen;
     std::istringstream lines(out != nullptr ? out : "");
     g_free(out);
+    std::string word;
+    pid_t pid = 0, group = 0, session = 0;
+    lines >> word >> pid >> group >> session;
+    std::set<std::string> seen;
     for (std::string line; std::getline(lines, line);) {
-      const auto equals = line.find('=');
-      if (equals != std::string::npos) seen[line.substr(0, equals)] = line.substr(equals + 1);
+      if (!line.empty() && !line.starts_with("GIO_LAUNCHED_DESKTOP_FILE")) seen.insert(line);
     }
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    ASSERT_EQ(seen["HOME"], home.path().string());  // the mail program ran
-    for (const auto& [name, value] : userSet) {
-      EXPECT_EQ(seen.count(name) != 0 ? seen[name] : "(unset)", userSetThem ? value : "(unset)") << name;
-    }
+    ASSERT_EQ(word, "process");  // the mail program ran
+    EXPECT_EQ(session, pid);
+    EXPECT_EQ(group, pid);
+    EXPECT_NE(session, getsid(0));
+    EXPECT_EQ(seen, std::set<std::string>(env.begin(), env.end()));
   }
   EXPECT_TRUE(std::filesystem::is_empty(runtime));  // the run is gone with its process
 }

@@ -1,3 +1,4 @@
+#include "Cells/RunStart.h"
 #include "Cells/SandboxLeftovers.h"
 #include "Core/RunFolder.h"
 
@@ -5,6 +6,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -21,6 +23,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <vector>
 
 namespace kivari {
 namespace {
@@ -49,6 +52,49 @@ TEST(SandboxLeftovers, RemovesFoldersWhoseSandboxHasEndedUnlessAnotherRunningPro
   EXPECT_EQ(left, 4u);  // 3, 5, 6 and 7
 }
 
+// A sandbox whose outer process a signal to the whole group ended: its
+// first process, the init of a pid namespace of its own, is no longer below
+// this process. This process's folder naming it finds it, only while it
+// still is the process named there.
+TEST(SandboxLeftovers, ASandboxNoLongerBelowThisProcessIsFoundByItsFolder) {
+  int report[2];
+  ASSERT_EQ(pipe(report), 0);
+  const pid_t outer = fork();
+  if (outer == 0) {
+    if (unshare(CLONE_NEWPID) != 0 && unshare(CLONE_NEWUSER | CLONE_NEWPID) != 0) _exit(1);
+    const pid_t init = fork();
+    if (init == 0) {
+      for (;;) pause();
+    }
+    [[maybe_unused]] const auto written = write(report[1], &init, sizeof init);
+    _exit(0);
+  }
+  close(report[1]);
+  pid_t init = 0;
+  const bool made = read(report[0], &init, sizeof init) == sizeof init && init > 0;
+  close(report[0]);
+  waitpid(outer, nullptr, 0);
+  if (!made) GTEST_SKIP() << "no pid namespace can be made here";
+  const auto space = [](pid_t pid) {
+    const std::string link = fs::read_symlink("/proc/" + std::to_string(pid) + "/ns/pid").string();
+    return std::stoull(link.substr(link.find('[') + 1));
+  };
+  const auto info = [](pid_t pid, unsigned long long pidSpace) {
+    return "{\"child-pid\": " + std::to_string(pid) + ", \"pid-namespace\": " + std::to_string(pidSpace) + "}";
+  };
+  testing::TempFolder runtime;
+  const std::string own = ".flatpak/webkit-" + std::to_string(getpid());
+  runtime.write(own + "-1/bwrapinfo.json", info(init, space(init)));
+  runtime.write(own + "-2/bwrapinfo.json", info(init, space(init) + 1));        // not the namespace named
+  runtime.write(own + "-3/bwrapinfo.json", info(getpid(), space(getpid())));    // this process's own namespace
+  runtime.write(own + "-4/bwrapinfo.json", "{\"child-pid\": " + std::to_string(init) + "}");  // none named
+  runtime.write(".flatpak/webkit-" + std::to_string(getppid()) + "-5/bwrapinfo.json", info(init, space(init)));
+  EXPECT_EQ(runningSandboxesOf(runtime.path(), getpid()), std::vector<int>{init});
+  kill(init, SIGKILL);
+  for (int i = 0; i < 500 && processIsRunning(init); ++i) usleep(2000);
+  EXPECT_EQ(runningSandboxesOf(runtime.path(), getpid()), std::vector<int>{});
+}
+
 // WebKit's empty folders go, unless they hold anything, the runtime folder
 // is not private, or another run of Kivari there may use them.
 TEST(SandboxLeftovers, EmptyWebKitFoldersGoWhenNoOtherRunMayUseThem) {
@@ -71,18 +117,23 @@ TEST(SandboxLeftovers, EmptyWebKitFoldersGoWhenNoOtherRunMayUseThem) {
 }
 
 // A bus-proxy socket goes once no one listens on it and it has settled;
-// one listened on, one just made, or anything else by that name stays.
+// one listened on, even with its queue full, one just made, or anything
+// else by that name stays.
 TEST(SandboxLeftovers, StaleProxySocketsGo) {
   char made[] = "/tmp/kivari-sockets-XXXXXX";  // short enough for a socket's path
   ASSERT_NE(mkdtemp(made), nullptr);
   const fs::path runtime = made;
   fs::create_directories(runtime / "webkitgtk");
-  auto bound = [&](const std::string& name, bool listening) {
-    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  const auto addressOf = [&](const std::string& name) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     const std::string path = (runtime / "webkitgtk" / name).string();
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    return address;
+  };
+  auto bound = [&](const std::string& name, bool listening) {
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    const sockaddr_un address = addressOf(name);
     EXPECT_EQ(bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
     if (listening) {
       EXPECT_EQ(listen(fd, 1), 0);
@@ -90,6 +141,16 @@ TEST(SandboxLeftovers, StaleProxySocketsGo) {
     return fd;
   };
   const int live = bound("bus-proxy-LIVE01", true);
+  // Listened on with no room for one more: a connect gives EAGAIN, not ECONNREFUSED.
+  const int busy = bound("bus-proxy-BUSY05", false);
+  ASSERT_EQ(listen(busy, 0), 0);
+  std::vector<int> queued;
+  for (bool full = false; !full && queued.size() < 100;) {
+    queued.push_back(socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0));
+    const sockaddr_un address = addressOf("bus-proxy-BUSY05");
+    full = connect(queued.back(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 && errno == EAGAIN;
+  }
+  ASSERT_LT(queued.size(), 100u);
   close(bound("bus-proxy-DEAD01", false));
   close(bound("a11y-proxy-DEAD02", false));
   close(bound("other-DEAD03", false));
@@ -98,8 +159,10 @@ TEST(SandboxLeftovers, StaleProxySocketsGo) {
   EXPECT_EQ(removeStaleProxySockets(runtime, std::chrono::seconds(0)), 2u);
   std::set<std::string> left;
   for (const auto& entry : fs::directory_iterator(runtime / "webkitgtk")) left.insert(entry.path().filename());
-  EXPECT_EQ(left, (std::set<std::string>{"bus-proxy-LIVE01", "other-DEAD03", "bus-proxy-FILE04"}));
+  EXPECT_EQ(left, (std::set<std::string>{"bus-proxy-LIVE01", "bus-proxy-BUSY05", "other-DEAD03", "bus-proxy-FILE04"}));
   close(live);
+  close(busy);
+  for (const int client : queued) close(client);
   fs::remove_all(runtime);
 }
 
@@ -131,17 +194,14 @@ TEST(SandboxLeftovers, ARunStartsBySweepingWhatEndedRunsLeft) {
   EXPECT_TRUE(fs::is_directory(run->path() / "data"));
   EXPECT_EQ(std::getenv("XDG_DATA_DIRS"), home.path().string() + "/.local/share:/usr/local/share/:/usr/share/");
   EXPECT_TRUE(fs::exists(run->path() / "data/fonts/own.ttf"));
-  std::map<std::string, std::optional<std::string>> user;
-  for (const auto& [name, value] : userEnvironment()) {
-    user[name] = value;
-    if (value) {
-      setenv(name.c_str(), value->c_str(), 1);
-    } else {
-      unsetenv(name.c_str());
+  for (const std::string name : {"XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_DATA_DIRS"}) {
+    unsetenv(name.c_str());
+    for (const auto& entry : userEnvironment()) {
+      if (entry.starts_with(name + "=")) setenv(name.c_str(), entry.c_str() + name.size() + 1, 1);
     }
   }
-  EXPECT_EQ(user.at("XDG_DATA_HOME"), std::nullopt);
-  EXPECT_EQ(user.at("XDG_DATA_DIRS"), std::nullopt);
+  EXPECT_EQ(std::getenv("XDG_DATA_HOME"), nullptr);
+  EXPECT_EQ(std::getenv("XDG_DATA_DIRS"), nullptr);
   setenv("HOME", keptHome.c_str(), 1);
   // Run folders go whole, but not what the links in them lead to.
   run.reset();

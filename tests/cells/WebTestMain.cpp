@@ -1,4 +1,4 @@
-#include "Cells/SandboxLeftovers.h"
+#include "Cells/RunStart.h"
 
 #include "GtkTestMain.h"
 #include "WebTestSupport.h"

@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -19,6 +20,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <vector>
 
 extern char** environ;
 
@@ -61,13 +63,16 @@ struct Probe {
   int ofRun = 0, ofUser = 0;
 };
 
-Probe startProbe(const Runtime& runtime, const char* mode) {
+// `ignoringHangUps`: started as nohup starts it.
+Probe startProbe(const Runtime& runtime, const char* mode, bool ignoringHangUps = false) {
   gchar** env = runtime.environment();
   char* argv[] = {const_cast<char*>(KIVARI_QUIT_PROBE), const_cast<char*>(mode), nullptr};
   Probe probe;
   int out = -1;
-  const bool spawned = g_spawn_async_with_pipes(nullptr, argv, env, G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr,
-                                                &probe.pid, nullptr, &out, nullptr, nullptr);
+  const GSpawnChildSetupFunc nohup = [](gpointer) { signal(SIGHUP, SIG_IGN); };
+  const bool spawned = g_spawn_async_with_pipes(nullptr, argv, env, G_SPAWN_DO_NOT_REAP_CHILD,
+                                                ignoringHangUps ? nohup : nullptr, nullptr, &probe.pid, nullptr,
+                                                &out, nullptr, nullptr);
   g_strfreev(env);
   if (!spawned) return probe;
   FILE* lines = fdopen(out, "r");
@@ -124,12 +129,55 @@ TEST(QuitGuiTest, AQuitThatHangsIsEndedAnyway) {
   }
 }
 
-bool blocks(pid_t pid, int signal) {
+// Whether `signal` is in a process's set: "SigBlk" blocked, "SigIgn" ignored, "SigCgt" caught.
+bool inSignalSet(pid_t pid, const std::string& set, int signal) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
   for (std::string line; std::getline(status, line);) {
-    if (line.starts_with("SigBlk:")) return (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1)) & 1;
+    if (line.starts_with(set + ":")) return (std::stoull(line.substr(set.size() + 1), nullptr, 16) >> (signal - 1)) & 1;
   }
   return false;
+}
+
+// A closing terminal's hang-ups, the shell's and then the system's, make
+// one quit that ends cleanly; a SIGTERM once a quit is under way ends the
+// run at once. A run started with hang-ups ignored (nohup) keeps them
+// ignored: a hang-up does not quit it, a SIGTERM then does, cleanly.
+TEST(QuitGuiTest, AClosingTerminalsHangUpsMakeOneQuitAndNohupKeepsThemIgnored) {
+  struct Case {
+    const char* mode;
+    int second;
+    bool clean;
+  };
+  for (const auto& [mode, second, clean] : {Case{"later", SIGHUP, true}, Case{"hang", SIGTERM, false}}) {
+    SCOPED_TRACE(second);
+    Runtime runtime;
+    const Probe probe = startProbe(runtime, mode);
+    ASSERT_GT(probe.pid, 0);
+    kill(probe.pid, SIGHUP);
+    // Taken: the quit is under way.
+    EXPECT_TRUE(testing::pumpUntil([&] { return !inSignalSet(probe.pid, "SigCgt", SIGHUP); }));
+    kill(probe.pid, second);
+    const auto status = waitForEnd(probe.pid);
+    if (clean) {
+      EXPECT_TRUE(endedWith(status, 0)) << status.value_or(-1);
+      EXPECT_TRUE(fs::is_empty(runtime.path));
+    } else {
+      EXPECT_TRUE(status && WIFSIGNALED(*status) && WTERMSIG(*status) == SIGTERM) << status.value_or(-1);
+    }
+    for (const int child : {probe.ofRun, probe.ofUser}) {
+      if (child > 0) kill(child, SIGKILL);
+    }
+  }
+  Runtime runtime;
+  const Probe probe = startProbe(runtime, "later", true);
+  ASSERT_GT(probe.pid, 0);
+  EXPECT_TRUE(inSignalSet(probe.pid, "SigIgn", SIGHUP));
+  kill(probe.pid, SIGHUP);
+  kill(probe.pid, SIGTERM);
+  const auto status = waitForEnd(probe.pid);
+  EXPECT_TRUE(endedWith(status, 0)) << status.value_or(-1);
+  EXPECT_TRUE(fs::is_empty(runtime.path));
+  if (probe.ofUser > 0) kill(probe.ofUser, SIGKILL);
 }
 
 bool isDesktopProper(pid_t pid) {
@@ -137,7 +185,8 @@ bool isDesktopProper(pid_t pid) {
   return fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", ec).filename() == "kivari-desktop";
 }
 
-// Started as a person starts it, with no signal blocked or ignored, on
+// Started as a person starts it, in a process group of its own with no
+// signal blocked or ignored, on
 // `display`; none: without one.
 pid_t startProgram(const Runtime& runtime, std::optional<std::string> display) {
   gchar** env = g_environ_unsetenv(runtime.environment(), "WAYLAND_DISPLAY");
@@ -150,7 +199,9 @@ pid_t startProgram(const Runtime& runtime, std::optional<std::string> display) {
   for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&quits, signal);
   posix_spawnattr_setsigmask(&attr, &none);
   posix_spawnattr_setsigdefault(&attr, &quits);
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  // A process group of its own, as a shell with job control starts it.
+  posix_spawnattr_setpgroup(&attr, 0);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
   char* argv[] = {const_cast<char*>("kivari"), nullptr};
   pid_t pid = 0;
   if (posix_spawn(&pid, KIVARI_PROGRAM, nullptr, &attr, argv, env) != 0) pid = 0;
@@ -170,7 +221,7 @@ TEST(QuitGuiTest, TheProgramAsStartedEndsCleanlyFromItsFirstMoments) {
     const pid_t pid = startProgram(runtime, g_getenv("DISPLAY"));
     ASSERT_GT(pid, 0);
     // Before its first instruction a signal ends any program; from the launcher's first lines on, it waits.
-    for (int i = 0; i < 200000 && !blocks(pid, signal) && !isDesktopProper(pid); ++i) g_usleep(10);
+    for (int i = 0; i < 200000 && !inSignalSet(pid, "SigBlk", signal) && !isDesktopProper(pid); ++i) g_usleep(10);
     kill(pid, signal);
     const auto status = waitForEnd(pid);
     EXPECT_TRUE(endedWith(status, 0)) << status.value_or(-1);
@@ -228,21 +279,94 @@ struct PrivateDisplay {
   }
 };
 
+// The program on an X server of its own, once its window shows.
+struct ProgramOnItsOwnDisplay {
+  PrivateDisplay display;
+  Runtime runtime;
+  pid_t pid = 0;
+  bool shown = false;
+  ProgramOnItsOwnDisplay() {
+    if (display.name.empty()) return;
+    pid = startProgram(runtime, display.name);
+    shown = pid > 0 && testing::pumpUntil([&] { return xwininfo(display.name, "-name", "Kivari"); }, 20000);
+  }
+};
+
 // The X server ends while Kivari shows its window, as a session ends: the
 // run ends with it and leaves no run folder.
 TEST(QuitGuiTest, ALostDisplayLeavesNoRunFolder) {
-  PrivateDisplay display;
-  ASSERT_FALSE(display.name.empty());
-  Runtime runtime;
-  const pid_t pid = startProgram(runtime, display.name);
-  ASSERT_GT(pid, 0);
-  EXPECT_TRUE(testing::pumpUntil([&] { return xwininfo(display.name, "-name", "Kivari"); }, 20000));
-  display.end();
-  const auto status = waitForEnd(pid);
+  ProgramOnItsOwnDisplay program;
+  ASSERT_TRUE(program.shown);
+  program.display.end();
+  const auto status = waitForEnd(program.pid);
   EXPECT_TRUE(status && WIFEXITED(*status)) << status.value_or(-1);
+  for (const auto& entry : fs::directory_iterator(program.runtime.path)) {
+    EXPECT_FALSE(entry.path().filename().string().starts_with("kivari-run-")) << entry.path();
+  }
+}
+
+// Runs xdotool on `display`.
+void xdotool(const std::string& display, std::vector<std::string> args) {
+  args.insert(args.begin(), "xdotool");
+  std::vector<char*> argv;
+  for (auto& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  gchar** env = g_environ_setenv(g_get_environ(), "DISPLAY", display.c_str(), TRUE);
+  g_spawn_sync(nullptr, argv.data(), env,
+               static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDERR_TO_DEV_NULL),
+               nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+  g_strfreev(env);
+}
+
+// The first processes of the web sandboxes `pid` started, as their folders name them.
+std::vector<int> sandboxesOf(const fs::path& runtime, pid_t pid) {
+  std::vector<int> found;
+  std::error_code ec;
+  for (fs::directory_iterator it(runtime / ".flatpak", ec), end; !ec && it != end; it.increment(ec)) {
+    if (!it->path().filename().string().starts_with("webkit-" + std::to_string(pid) + "-")) continue;
+    std::ifstream in(it->path() / "bwrapinfo.json");
+    const auto info = nlohmann::json::parse(in, nullptr, false);
+    if (info.is_object() && info.contains("child-pid")) found.push_back(info["child-pid"].get<int>());
+  }
+  return found;
+}
+
+// Ctrl+C in the terminal that started it, once the calculator shows: the
+// interrupt reaches Kivari's whole process group, the web sandbox's outer
+// process too, which ends at once. The run still ends cleanly, and nothing
+// of its web sandboxes is left in the runtime folder or still runs.
+TEST(QuitGuiTest, AnInterruptToTheWholeGroupLeavesNothingOfTheWebSandbox) {
+  ProgramOnItsOwnDisplay program;
+  ASSERT_TRUE(program.shown);
+  const auto& display = program.display;
+  const auto& runtime = program.runtime;
+  const pid_t pid = program.pid;
+  // With no window manager the keyboard follows the pointer, and the prompt holds the focus.
+  xdotool(display.name, {"mousemove", "200", "200", "type", "--delay", "20", "calculator"});
+  xdotool(display.name, {"key", "Return"});
+  // The card takes Allow once the launch cover has gone and its half second has passed.
+  std::vector<int> sandboxes;
+  EXPECT_TRUE(testing::pumpUntil(
+      [&] {
+        xdotool(display.name, {"key", "Return"});
+        sandboxes = sandboxesOf(runtime.path, pid);
+        return !sandboxes.empty();
+      },
+      30000));
+  // A moment later, as a person presses it: the page has loaded, and its
+  // process takes a while to end.
+  testing::pump(2000);
+  sandboxes = sandboxesOf(runtime.path, pid);
+  kill(-pid, SIGINT);
+  const auto status = waitForEnd(pid);
+  EXPECT_TRUE(endedWith(status, 0)) << status.value_or(-1);
+  // The bus proxies' sockets, made within the second, are left to the next run's sweep.
+  EXPECT_FALSE(fs::exists(runtime.path / ".flatpak"));
   for (const auto& entry : fs::directory_iterator(runtime.path)) {
     EXPECT_FALSE(entry.path().filename().string().starts_with("kivari-run-")) << entry.path();
   }
+  // The first process of a sandbox is the init of its pid namespace: nothing in it runs once it has gone.
+  for (const int process : sandboxes) EXPECT_FALSE(processIsRunning(process)) << process;
 }
 
 }  // namespace

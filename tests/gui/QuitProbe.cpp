@@ -9,7 +9,7 @@
 //     early: asks itself to quit before the run starts
 //     hang:  the quit, once asked for, never returns
 #include "App/Quitting.h"
-#include "Cells/SandboxLeftovers.h"
+#include "Cells/RunStart.h"
 #include "Core/RunFolder.h"
 #include "Shell/AmbientAudio.h"
 
@@ -40,6 +40,7 @@ GPid startSleeper(gchar** env) {
 int main(int argc, char** argv) {
   if (argc != 2) return 2;
   const std::string mode = argv[1];
+  kivari::keepUserEnvironment();
   kivari::takeQuitSignals();
   if (mode == "early") std::raise(SIGTERM);
   auto run = kivari::startRun(std::getenv("XDG_RUNTIME_DIR"));
@@ -54,10 +55,9 @@ int main(int argc, char** argv) {
     for (;;) std::this_thread::sleep_for(1h);
   }).detach();
   const GPid ofRun = startSleeper(g_get_environ());
-  gchar** userEnv = g_get_environ();
-  for (const auto& [name, value] : kivari::userEnvironment()) {
-    userEnv = value ? g_environ_setenv(userEnv, name.c_str(), value->c_str(), TRUE)
-                    : g_environ_unsetenv(userEnv, name.c_str());
+  gchar** userEnv = g_new0(gchar*, kivari::userEnvironment().size() + 1);
+  for (std::size_t i = 0; i < kivari::userEnvironment().size(); ++i) {
+    userEnv[i] = g_strdup(kivari::userEnvironment()[i].c_str());
   }
   const GPid ofUser = startSleeper(userEnv);
   std::printf("%s %d %d\n", run->path().c_str(), ofRun, ofUser);

@@ -1,16 +1,21 @@
 // Web cells when the web engine could not be loaded: each says why and goes
-// like any other cell, and nothing crashes.
+// like any other cell, and nothing crashes. And a browser cell in a process
+// whose data home is the user's own, as no run gave it one.
+#include "Cells/BrowserExpressionView.h"
 #include "Core/AppState.h"
 #include "Shell/CellLayer.h"
 #include "Shell/WebCellModule.h"
 #include "Ui/Style.h"
 
 #include "GuiSupport.h"
+#include "MainLoop.h"
 
 #include <gtest/gtest.h>
 #include <gtkmm.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -91,6 +96,29 @@ TEST(WebCellsGuiTest, AManifestCellThatCannotOpenSafelySaysSoAfterItIsBuilt) {
             "Calculator could not be opened safely \u00b7 its network wall could not be set up");
   EXPECT_EQ(state.statusMessages().back().type, StatusMessage::MessageType::error);
   cell->dissolving();
+}
+
+// This process started no run: its data home is the user's own. A browser
+// cell that goes leaves the user's list of recent files as it was.
+TEST(WebCellsGuiTest, ABrowserCellLeavesTheUsersOwnRecentFilesAsTheyWere) {
+  GtkRecentManager* recent = gtk_recent_manager_get_default();
+  const std::string note = "file:///kivari-test/chosen-earlier.txt";
+  const std::filesystem::path list = std::filesystem::path(g_get_user_data_dir()) / "recently-used.xbel";
+  const auto listed = [&] {
+    std::ifstream in(list);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  ASSERT_TRUE(gtk_recent_manager_add_item(recent, note.c_str()));
+  ASSERT_TRUE(testing::pumpUntil([&] { return listed().find(note) != std::string::npos; }));
+  const std::string before = listed();
+  {
+    BrowserExpressionView cell(*Url::parse("http://127.0.0.1:9/"), [] {});
+    cell.cellDissolving();
+    EXPECT_TRUE(gtk_recent_manager_has_item(recent, note.c_str()));
+  }
+  testing::pump(300);  // a list emptied would be written by now
+  EXPECT_EQ(listed(), before);
+  gtk_recent_manager_remove_item(recent, note.c_str(), nullptr);
 }
 
 }  // namespace
