@@ -7,6 +7,9 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
 
 namespace kivari::NativeAppBridge {
 
@@ -73,6 +76,18 @@ GAppInfo* handlerOf(const std::string& uri) {
     GFile* file = g_file_new_for_uri(uri.c_str());
     handler = g_file_query_default_handler(file, nullptr, nullptr);
     g_object_unref(file);
+  }
+  // Found through a link in the run folder (a data home whose path holds
+  // ':'): the program is told where its entry really lies, which outlives the run.
+  const std::filesystem::path run = thisRunFolder();
+  const char* found = G_IS_DESKTOP_APP_INFO(handler) ? g_desktop_app_info_get_filename(G_DESKTOP_APP_INFO(handler)) : nullptr;
+  if (found != nullptr && !run.empty() && std::string_view(found).starts_with(run.string() + "/")) {
+    std::error_code ec;
+    const auto real = std::filesystem::canonical(found, ec);
+    if (GDesktopAppInfo* direct = ec ? nullptr : g_desktop_app_info_new_from_filename(real.c_str())) {
+      g_object_unref(handler);
+      handler = G_APP_INFO(direct);
+    }
   }
   return handler;
 }

@@ -159,9 +159,16 @@ TEST(ComposeDraft, TheMailProgramGetsExactlyTheUsersEnvironmentInASessionOfItsOw
     pid_t pid = 0, group = 0, session = 0;
     lines >> word >> pid >> group >> session;
     std::set<std::string> seen;
+    std::string entry;
     for (std::string line; std::getline(lines, line);) {
-      if (!line.empty() && !line.starts_with("GIO_LAUNCHED_DESKTOP_FILE")) seen.insert(line);
+      if (line.starts_with("GIO_LAUNCHED_DESKTOP_FILE=")) {
+        entry = line.substr(line.find('=') + 1);
+      } else if (!line.empty() && !line.starts_with("GIO_LAUNCHED_DESKTOP_FILE_PID=")) {
+        seen.insert(line);
+      }
     }
+    // Where its entry really lies, not a link of the run's that goes with it.
+    EXPECT_EQ(entry, std::filesystem::canonical(home.path() / dataHome / "applications/kivari-test-mail.desktop"));
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     ASSERT_EQ(word, "process");  // the mail program ran
     EXPECT_EQ(session, pid);
