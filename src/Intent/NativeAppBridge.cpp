@@ -42,7 +42,6 @@ bool launchSafely(const Launcher& launch, const std::string& uri) {
   return launch && launch(uri);
 }
 
-
 // In the program's process, before it runs: a session of its own, which no
 // signal meant for this one's terminal or process group (Ctrl+C, a closed
 // terminal) reaches, and no end of this run either.
