@@ -5,6 +5,7 @@
 
 #include <glib-unix.h>
 #include <glib.h>
+#include <pthread.h>
 #include <sys/prctl.h>
 #include <unistd.h>
 
@@ -15,6 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -129,6 +131,17 @@ void endProcessesOfRun(const std::filesystem::path& folder, const std::filesyste
 }  // namespace
 
 void takeQuitSignals() {
+  sigset_t quit;
+  sigemptyset(&quit);
+  sigaddset(&quit, SIGINT);
+  sigaddset(&quit, SIGTERM);
+  sigaddset(&quit, SIGHUP);
+  // Held back in this thread, and so in every thread and process started
+  // from it. A signal to the whole process group (Ctrl+C, a closing
+  // terminal) would otherwise also end the web engine's helpers, some of
+  // which the engine cannot lose while it starts them: it aborts the whole
+  // program. The run ends them itself as it quits.
+  pthread_sigmask(SIG_BLOCK, &quit, nullptr);
   if (g_unix_open_pipe(quitPipe, FD_CLOEXEC, nullptr)) {
     g_unix_set_fd_nonblocking(quitPipe[1], TRUE, nullptr);
     struct sigaction action {};
@@ -142,14 +155,18 @@ void takeQuitSignals() {
     sigaction(SIGHUP, nullptr, &before);
     if (before.sa_handler != SIG_IGN) sigaction(SIGHUP, &action, nullptr);
   }
-  // The launcher holds them back while this program loads: one that came
-  // meanwhile is taken now. Nothing started later inherits the block.
-  sigset_t quit;
-  sigemptyset(&quit);
-  sigaddset(&quit, SIGINT);
-  sigaddset(&quit, SIGTERM);
-  sigaddset(&quit, SIGHUP);
-  sigprocmask(SIG_UNBLOCK, &quit, nullptr);
+  // One thread takes them. It starts nothing, so nothing else ever has them
+  // let through. A quit asked for while the launcher held them back (as
+  // this program loaded) comes to it as it lets them through, and is noted
+  // before this returns.
+  std::promise<void> taking;
+  auto taken = taking.get_future();
+  std::thread([quit, taking = std::move(taking)]() mutable {
+    pthread_sigmask(SIG_UNBLOCK, &quit, nullptr);
+    taking.set_value();
+    for (;;) pause();
+  }).detach();
+  taken.wait();
 }
 
 bool quitAsked() { return asked; }

@@ -14,6 +14,11 @@ namespace kivari {
 // Once a quit is under way, a SIGINT or SIGTERM ends the process at once
 // and further hang-ups are ignored (a closing terminal sends two); a quit
 // that has not ended it within five seconds is ended by an alarm.
+// They reach only a thread of their own: every other thread, and every
+// process one of them starts (the web engine's helpers), holds them back,
+// so a signal to the whole process group ends none of those under the
+// engine's feet. What is started for the user lets them through again
+// (unblockQuitSignals).
 void takeQuitSignals();
 // Whether a quit has been asked for.
 bool quitAsked();

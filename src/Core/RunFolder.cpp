@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -161,6 +162,15 @@ const std::vector<std::string>& userEnvironment() {
     return entries;
   }();
   return kept;
+}
+
+void unblockQuitSignals() {
+  sigset_t quit;
+  sigemptyset(&quit);
+  sigaddset(&quit, SIGINT);
+  sigaddset(&quit, SIGTERM);
+  sigaddset(&quit, SIGHUP);
+  sigprocmask(SIG_UNBLOCK, &quit, nullptr);
 }
 
 void setForThisRun(const char* name, const std::string& value) {

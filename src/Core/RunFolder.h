@@ -66,6 +66,11 @@ bool anotherRunUnder(const std::filesystem::path& parent, const std::filesystem:
 void keepUserEnvironment();
 const std::vector<std::string>& userEnvironment();
 
+// In a child process about to run a program for the user (the mail
+// program, a system command): lets through again the quit signals that the
+// run holds back in all but one of its threads. Safe between fork and exec.
+void unblockQuitSignals();
+
 // Sets an environment variable for this process and the web engine's, once
 // the user's own environment is kept.
 void setForThisRun(const char* name, const std::string& value);

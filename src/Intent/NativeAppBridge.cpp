@@ -44,8 +44,12 @@ bool launchSafely(const Launcher& launch, const std::string& uri) {
 
 // In the program's process, before it runs: a session of its own, which no
 // signal meant for this one's terminal or process group (Ctrl+C, a closed
-// terminal) reaches, and no end of this run either.
-void ownSession(gpointer) { setsid(); }
+// terminal) reaches, and no end of this run either; the signals this run
+// holds back are the program's to take.
+void ownSession(gpointer) {
+  setsid();
+  unblockQuitSignals();
+}
 
 // Exactly the user's environment, whatever this process set for itself since.
 GAppLaunchContext* userContext() {

@@ -1,5 +1,6 @@
 #include "Intent/SystemControl.h"
 
+#include "Core/RunFolder.h"
 #include "Core/Text.h"
 
 #include <glib-unix.h>
@@ -99,7 +100,9 @@ CommandResult ProcessCommandRunner::run(const std::vector<std::string>& argv,
   const auto flags = static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD |
                                               G_SPAWN_STDIN_FROM_DEV_NULL |
                                               G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_CLOEXEC_PIPES);
-  if (!g_spawn_async_with_pipes(nullptr, cArgv.data(), nullptr, flags, nullptr, nullptr,
+  // The command takes signals as any program does, not as this run's threads.
+  const GSpawnChildSetupFunc plainSignals = [](gpointer) { unblockQuitSignals(); };
+  if (!g_spawn_async_with_pipes(nullptr, cArgv.data(), nullptr, flags, plainSignals, nullptr,
                                 &child.pid, nullptr, nullptr, &errFd, &error)) {
     g_clear_error(&error);
     return result;

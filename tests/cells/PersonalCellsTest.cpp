@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
+#include <cstdlib>
 #include <map>
 #include <set>
 #include <sstream>
@@ -118,11 +120,13 @@ TEST(ComposeDraft, TheDesktopHandOffLaunchesEachFieldInItsPlace) {
 // exactly the environment the user started the program with (not the run's
 // folders, nor the renderer the program set for itself), and is found in
 // the user's data home although the run has its own, even one whose path
-// holds a colon. Here it prints its process ids and its environment.
+// holds a colon; and it takes the signals the run holds back. Here it
+// prints its process ids, its blocked signals and its environment.
 TEST(ComposeDraft, TheMailProgramGetsExactlyTheUsersEnvironmentInASessionOfItsOwn) {
   testing::TempFolder home;
   const std::string config = (home.path() / ".config").string();
-  home.write("mail.sh", "#!/bin/sh\necho \"process $$ $(cut -d' ' -f5,6 /proc/$$/stat)\"\n"
+  home.write("mail.sh", "#!/bin/sh\necho \"process $$ $(cut -d' ' -f5,6 /proc/$$/stat) \"\n"
+                        "grep SigBlk /proc/$$/status | cut -f2\n"
                         "tr '\\0' '\\n' < /proc/$$/environ\n");
   std::filesystem::permissions(home.path() / "mail.sh", std::filesystem::perms::owner_all);
   home.write(".config/mimeapps.list", "[Default Applications]\nx-scheme-handler/mailto=kivari-test-mail.desktop\n");
@@ -157,7 +161,8 @@ TEST(ComposeDraft, TheMailProgramGetsExactlyTheUsersEnvironmentInASessionOfItsOw
     g_free(out);
     std::string word;
     pid_t pid = 0, group = 0, session = 0;
-    lines >> word >> pid >> group >> session;
+    std::string blocked;
+    lines >> word >> pid >> group >> session >> blocked;
     std::set<std::string> seen;
     std::string entry;
     for (std::string line; std::getline(lines, line);) {
@@ -174,6 +179,9 @@ TEST(ComposeDraft, TheMailProgramGetsExactlyTheUsersEnvironmentInASessionOfItsOw
     EXPECT_EQ(session, pid);
     EXPECT_EQ(group, pid);
     EXPECT_NE(session, getsid(0));
+    // It takes Ctrl+C and SIGTERM as any program does, not as the run's threads.
+    const auto mask = std::strtoull(blocked.c_str(), nullptr, 16);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) EXPECT_FALSE((mask >> (signal - 1)) & 1) << blocked;
     EXPECT_EQ(seen, std::set<std::string>(env.begin(), env.end()));
   }
   EXPECT_TRUE(std::filesystem::is_empty(runtime));  // the run is gone with its process

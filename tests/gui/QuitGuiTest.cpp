@@ -331,42 +331,89 @@ std::vector<int> sandboxesOf(const fs::path& runtime, pid_t pid) {
   return found;
 }
 
+// The processes that still run with `runtime` as their runtime folder: this
+// run's and all it started.
+std::vector<int> runningIn(const fs::path& runtime) {
+  const std::string entry = "XDG_RUNTIME_DIR=" + runtime.string();
+  std::vector<int> found;
+  for (const auto& process : fs::directory_iterator("/proc")) {
+    const std::string name = process.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream in(process.path() / "environ", std::ios::binary);
+    for (std::string value; std::getline(in, value, '\0');) {
+      if (value == entry && processIsRunning(std::stoi(name))) found.push_back(std::stoi(name));
+    }
+  }
+  return found;
+}
+
+// Opens the calculator and presses Allow until the web engine has begun to
+// start its sandboxed helpers; answers whether it has.
+bool allowCalculator(const ProgramOnItsOwnDisplay& program) {
+  const auto& display = program.display.name;
+  // With no window manager the keyboard follows the pointer, and the prompt holds the focus.
+  xdotool(display, {"mousemove", "200", "200", "type", "--delay", "20", "calculator"});
+  xdotool(display, {"key", "Return"});
+  // The card takes Allow once the launch cover has gone and its half second has passed.
+  return testing::pumpUntil(
+      [&] {
+        xdotool(display, {"key", "Return"});
+        return testing::pumpUntil([&] { return fs::exists(program.runtime.path / ".flatpak"); }, 100);
+      },
+      30000);
+}
+
+// What a quit must leave: status 0, nothing of the run in the runtime
+// folder, and nothing of it still running.
+void expectNothingLeft(const ProgramOnItsOwnDisplay& program) {
+  const auto status = waitForEnd(program.pid);
+  EXPECT_TRUE(endedWith(status, 0)) << status.value_or(-1);
+  // The bus proxies' sockets, made within the second, are left to the next run's sweep.
+  EXPECT_FALSE(fs::exists(program.runtime.path / ".flatpak"));
+  for (const auto& entry : fs::directory_iterator(program.runtime.path)) {
+    EXPECT_FALSE(entry.path().filename().string().starts_with("kivari-run-")) << entry.path();
+  }
+  EXPECT_EQ(runningIn(program.runtime.path), std::vector<int>{});
+}
+
 // Ctrl+C in the terminal that started it, once the calculator shows: the
-// interrupt reaches Kivari's whole process group, the web sandbox's outer
-// process too, which ends at once. The run still ends cleanly, and nothing
-// of its web sandboxes is left in the runtime folder or still runs.
+// interrupt reaches Kivari's whole process group, but none of the web
+// engine's helpers takes it (they hold back what Kivari holds back). The run
+// still ends cleanly, and nothing of its web sandboxes is left in the
+// runtime folder or still runs.
 TEST(QuitGuiTest, AnInterruptToTheWholeGroupLeavesNothingOfTheWebSandbox) {
   ProgramOnItsOwnDisplay program;
   ASSERT_TRUE(program.shown);
-  const auto& display = program.display;
-  const auto& runtime = program.runtime;
-  const pid_t pid = program.pid;
-  // With no window manager the keyboard follows the pointer, and the prompt holds the focus.
-  xdotool(display.name, {"mousemove", "200", "200", "type", "--delay", "20", "calculator"});
-  xdotool(display.name, {"key", "Return"});
-  // The card takes Allow once the launch cover has gone and its half second has passed.
-  std::vector<int> sandboxes;
-  EXPECT_TRUE(testing::pumpUntil(
-      [&] {
-        xdotool(display.name, {"key", "Return"});
-        sandboxes = sandboxesOf(runtime.path, pid);
-        return !sandboxes.empty();
-      },
-      30000));
+  EXPECT_TRUE(allowCalculator(program));
   // A moment later, as a person presses it: the page has loaded, and its
   // process takes a while to end.
   testing::pump(2000);
-  sandboxes = sandboxesOf(runtime.path, pid);
-  kill(-pid, SIGINT);
-  const auto status = waitForEnd(pid);
-  EXPECT_TRUE(endedWith(status, 0)) << status.value_or(-1);
-  // The bus proxies' sockets, made within the second, are left to the next run's sweep.
-  EXPECT_FALSE(fs::exists(runtime.path / ".flatpak"));
-  for (const auto& entry : fs::directory_iterator(runtime.path)) {
-    EXPECT_FALSE(entry.path().filename().string().starts_with("kivari-run-")) << entry.path();
+  const auto sandboxes = sandboxesOf(program.runtime.path, program.pid);
+  EXPECT_FALSE(sandboxes.empty());
+  const auto helpers = runningIn(program.runtime.path);
+  EXPECT_GT(helpers.size(), 3u);  // the program, its web and network processes, their sandboxes
+  for (const int helper : helpers) {
+    if (helper == program.pid) continue;
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) EXPECT_TRUE(inSignalSet(helper, "SigBlk", signal)) << helper;
   }
+  kill(-program.pid, SIGINT);
+  expectNothingLeft(program);
   // The first process of a sandbox is the init of its pid namespace: nothing in it runs once it has gone.
   for (const int process : sandboxes) EXPECT_FALSE(processIsRunning(process)) << process;
+}
+
+// The same interrupt while the web engine is still starting its helpers,
+// waiting for its bus proxy, which it cannot lose then: still a quit like
+// any other. Tried a few times, as it lands at a slightly other moment each.
+TEST(QuitGuiTest, AnInterruptWhileTheWebEngineStartsIsAQuitLikeAnyOther) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    SCOPED_TRACE(attempt);
+    ProgramOnItsOwnDisplay program;
+    ASSERT_TRUE(program.shown);
+    EXPECT_TRUE(allowCalculator(program));
+    kill(-program.pid, SIGINT);
+    expectNothingLeft(program);
+  }
 }
 
 }  // namespace

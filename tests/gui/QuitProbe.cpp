@@ -14,6 +14,7 @@
 #include "Shell/AmbientAudio.h"
 
 #include <glib.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <csignal>
@@ -42,7 +43,8 @@ int main(int argc, char** argv) {
   const std::string mode = argv[1];
   kivari::keepUserEnvironment();
   kivari::takeQuitSignals();
-  if (mode == "early") std::raise(SIGTERM);
+  // As a signal from outside comes: to the process, not to this thread, which holds it back.
+  if (mode == "early") kill(getpid(), SIGTERM);
   auto run = kivari::startRun(std::getenv("XDG_RUNTIME_DIR"));
   if (!run) return 3;
   std::thread([cache = run->cacheFolder(), work = kivari::SoundWork()] {
