@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace kivari::NativeAppBridge {
@@ -13,10 +15,18 @@ struct FakeLauncher {
   bool accepts = true;
   std::vector<std::string> opened;
   Launcher launcher() {
-    return [this](const std::string& uri) {
+    return [this](const std::string& uri, const Done& done) {
       opened.push_back(uri);
-      return accepts;
+      done(accepts);
     };
+  }
+};
+
+// Each answer a hand-off gave, in order.
+struct Answers {
+  std::vector<Outcome> heard;
+  Answer answer() {
+    return [this](Outcome outcome) { heard.push_back(outcome); };
   }
 };
 
@@ -55,21 +65,53 @@ TEST(NativeAppBridgeAddress, KeepsUnreservedAndEncodesEveryOtherByte) {
 
 TEST(NativeAppBridgeOpen, HandsTheAddressToTheLauncherAndReportsIt) {
   FakeLauncher fake;
-  EXPECT_TRUE(openMail("bob?bcc=x", "", "hi", fake.launcher()));
-  EXPECT_TRUE(openMessages("", "", fake.launcher()));
+  Answers answers;
+  openMail("bob?bcc=x", "", "hi", answers.answer(), fake.launcher());
+  openMessages("", "", answers.answer(), fake.launcher());
   EXPECT_EQ(fake.opened,
             (std::vector<std::string>{"mailto:bob%3Fbcc%3Dx?subject=&body=hi", "sms:?body="}));
+  EXPECT_EQ(answers.heard, (std::vector<Outcome>{Outcome::taken, Outcome::taken}));
 }
 
-TEST(NativeAppBridgeOpen, ReportsFalseWhenNothingTakesTheMessage) {
+TEST(NativeAppBridgeOpen, ReportsNoProgramWhenNothingTakesTheMessage) {
   FakeLauncher fake;
   fake.accepts = false;
-  EXPECT_FALSE(openMail("a@b.c", "s", "b", fake.launcher()));
-  EXPECT_FALSE(openMessages("mom", "late", fake.launcher()));
+  Answers answers;
+  openMail("a@b.c", "s", "b", answers.answer(), fake.launcher());
+  openMessages("mom", "late", answers.answer(), fake.launcher());
   EXPECT_EQ(fake.opened.size(), 2u);
 
-  EXPECT_FALSE(openMail("a@b.c", "s", "b", Launcher{}));
-  EXPECT_FALSE(openMessages("mom", "late", Launcher{}));
+  openMail("a@b.c", "s", "b", answers.answer(), Launcher{});
+  openMessages("mom", "late", answers.answer(), Launcher{});
+  EXPECT_EQ(answers.heard, std::vector<Outcome>(4, Outcome::noProgram));
+}
+
+// One argument on Linux is at most 131072 bytes with its closing NUL: an
+// address of 131071 bytes goes, one byte more is too long and never launched.
+TEST(NativeAppBridgeOpen, AnAddressTooLongForOneArgumentIsNotLaunched) {
+  FakeLauncher fake;
+  Answers answers;
+  const std::string mailFits(131071 - std::string_view("mailto:?subject=&body=").size(), 'a');
+  const std::string smsFits(131071 - std::string_view("sms:?body=").size(), 'a');
+  ASSERT_EQ(mailtoAddress("", "", mailFits).size(), 131071u);
+  ASSERT_EQ(smsAddress("", smsFits).size(), 131071u);
+  openMail("", "", mailFits, answers.answer(), fake.launcher());
+  openMessages("", smsFits, answers.answer(), fake.launcher());
+  EXPECT_EQ(fake.opened.size(), 2u);
+
+  openMail("", "", mailFits + "a", answers.answer(), fake.launcher());
+  openMessages("", smsFits + "a", answers.answer(), fake.launcher());
+  // 50,000 "é" take 300,000 bytes once encoded; the recipient counts too.
+  std::string accents;
+  for (int i = 0; i < 50000; ++i) accents += "\xC3\xA9";
+  openMail("bob", "", accents, answers.answer(), fake.launcher());
+  openMail(std::string(131071, 'a'), "", "", answers.answer(), fake.launcher());
+  // Too long whoever would have taken it.
+  openMessages("", smsFits + "a", answers.answer(), Launcher{});
+  EXPECT_EQ(fake.opened.size(), 2u);
+  EXPECT_EQ(answers.heard, (std::vector<Outcome>{Outcome::taken, Outcome::taken, Outcome::tooLong,
+                                                 Outcome::tooLong, Outcome::tooLong, Outcome::tooLong,
+                                                 Outcome::tooLong}));
 }
 
 }  // namespace

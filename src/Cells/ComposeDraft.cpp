@@ -17,25 +17,46 @@ ComposeDraft::ComposeDraft(ComposeType type, std::string recipient, std::string 
 
 ComposeDraft::Handoff ComposeDraft::nativeHandoff(NativeAppBridge::Launcher launch) {
   return [launch = std::move(launch)](ComposeType type, const std::string& to, const std::string& subject,
-                                      const std::string& body) {
-    if (type == ComposeType::email) return NativeAppBridge::openMail(to, subject, body, launch);
-    return NativeAppBridge::openMessages(to, body, launch);
+                                      const std::string& body, NativeAppBridge::Answer answer) {
+    if (type == ComposeType::email) return NativeAppBridge::openMail(to, subject, body, std::move(answer), launch);
+    NativeAppBridge::openMessages(to, body, std::move(answer), launch);
   };
 }
 
-bool ComposeDraft::send() {
-  if (!canSend()) return false;
+std::string ComposeDraft::failureLine() const {
+  const bool email = type_ == ComposeType::email;
+  if (!sendFailed()) return {};
+  if (*outcome_ == Outcome::tooLong) {
+    return email ? "Not sent \u00b7 The e-mail is too long to hand to the mail program"
+                 : "Not sent \u00b7 The message is too long to hand to the messaging program";
+  }
+  return email ? "Not sent \u00b7 No mail program on this desktop took the e-mail"
+               : "Not sent \u00b7 No program on this desktop can send text messages";
+}
+
+void ComposeDraft::send() {
+  if (!canSend()) return;
+  sending_ = true;
+  outcome_.reset();
+  if (!handoff_) return answered(Outcome::noProgram);
   const std::string noSubject;
-  const bool taken =
-      handoff_ && handoff_(type_, recipient_, type_ == ComposeType::email ? subject_ : noSubject, body_);
-  sendFailed_ = !taken;
-  if (taken) {
+  handoff_(type_, recipient_, type_ == ComposeType::email ? subject_ : noSubject, body_,
+           [this, alive = std::weak_ptr<char>(alive_)](Outcome outcome) {
+             if (!alive.expired()) answered(outcome);
+           });
+}
+
+void ComposeDraft::answered(Outcome outcome) {
+  if (!sending_) return;  // one answer per send
+  sending_ = false;
+  outcome_ = outcome;
+  if (outcome == Outcome::taken) {
     // The close may take this draft with it; it touches nothing after.
     scheduler_.schedule(kCloseDelay, [dismiss = onDismiss_] {
       if (dismiss) dismiss();
     });
   }
-  return taken;
+  if (onAnswer_) onAnswer_();
 }
 
 }  // namespace kivari

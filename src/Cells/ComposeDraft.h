@@ -4,6 +4,8 @@
 #include "Intent/NativeAppBridge.h"
 
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 
 namespace kivari {
@@ -11,14 +13,15 @@ namespace kivari {
 enum class ComposeType { message, email };
 
 // The composer's fields and its Send. A send closes the cell half a second
-// later only when a program on the desktop took the message; otherwise the
-// fields stay as typed and the draft reports the failure.
+// after a program on the desktop took the message; otherwise the fields stay
+// as typed and the draft says why it was not sent.
 class ComposeDraft {
  public:
-  // Hands the fields to the desktop; true when a program took them. The
-  // subject is empty for a message.
-  using Handoff = std::function<bool(ComposeType type, const std::string& to,
-                                     const std::string& subject, const std::string& body)>;
+  using Outcome = NativeAppBridge::Outcome;
+  // Hands the fields to the desktop and tells `answer` once, now or later,
+  // what became of them. The subject is empty for a message.
+  using Handoff = std::function<void(ComposeType type, const std::string& to, const std::string& subject,
+                                     const std::string& body, NativeAppBridge::Answer answer)>;
   static constexpr Scheduler::Duration kCloseDelay{500};
 
   // Through the desktop's mail or messaging program: the fields go as a
@@ -29,6 +32,9 @@ class ComposeDraft {
   ComposeDraft(ComposeType type, std::string recipient, std::string subject, std::string body,
                Scheduler& scheduler, std::function<void()> onDismiss,
                Handoff handoff = nativeHandoff());
+  // An answer that comes once the draft has gone is dropped.
+  ComposeDraft(const ComposeDraft&) = delete;
+  ComposeDraft& operator=(const ComposeDraft&) = delete;
 
   ComposeType type() const { return type_; }
   const std::string& recipient() const { return recipient_; }
@@ -39,15 +45,23 @@ class ComposeDraft {
   void setBody(std::string text) { body_ = std::move(text); }
   // Who takes the message from now on.
   void setHandoff(Handoff handoff) { handoff_ = std::move(handoff); }
+  // Told when a send's answer has come.
+  void setOnAnswer(std::function<void()> onAnswer) { onAnswer_ = std::move(onAnswer); }
 
-  // Only an exactly empty recipient holds Send back; blanks are text.
-  bool canSend() const { return !recipient_.empty(); }
-  // The last send found no program to take the message.
-  bool sendFailed() const { return sendFailed_; }
-  // Hands the fields on exactly as typed; true when they were taken.
-  bool send();
+  // An exactly empty recipient holds Send back (blanks are text), and so does
+  // a send still waiting for its answer.
+  bool canSend() const { return !recipient_.empty() && !sending_; }
+  bool sending() const { return sending_; }
+  // The last send's answer was that it was not sent.
+  bool sendFailed() const { return outcome_.has_value() && *outcome_ != Outcome::taken; }
+  // Why, in words; empty when it did not fail.
+  std::string failureLine() const;
+  // Hands the fields on exactly as typed.
+  void send();
 
  private:
+  void answered(Outcome outcome);
+
   ComposeType type_;
   std::string recipient_;
   std::string subject_;
@@ -55,7 +69,10 @@ class ComposeDraft {
   Scheduler& scheduler_;
   std::function<void()> onDismiss_;
   Handoff handoff_;
-  bool sendFailed_ = false;
+  std::function<void()> onAnswer_;
+  bool sending_ = false;
+  std::optional<Outcome> outcome_;
+  std::shared_ptr<char> alive_ = std::make_shared<char>();
 };
 
 }  // namespace kivari

@@ -51,8 +51,6 @@ ComposeExpressionView::ComposeExpressionView(ComposeType type, const std::string
 
   auto* sendRow = Gtk::make_managed<Gtk::Box>(Gtk::Orientation::HORIZONTAL, 8);
   sendRow->set_margin(12);
-  error_.set_text(isEmail(type) ? "Not sent \u00b7 No mail program on this desktop took the e-mail"
-                                : "Not sent \u00b7 No program on this desktop can send text messages");
   error_.add_css_class("compose-error");
   error_.set_xalign(0);
   error_.set_hexpand(true);
@@ -85,6 +83,8 @@ ComposeExpressionView::ComposeExpressionView(ComposeType type, const std::string
     shortcuts->add_shortcut(Gtk::Shortcut::create(Gtk::ShortcutTrigger::parse_string(keys), action));
   }
   add_controller(shortcuts);
+  // The draft, and with it this call, goes with this view.
+  draft_.setOnAnswer([this] { refresh(); });
   refresh();
 }
 
@@ -133,6 +133,7 @@ void ComposeExpressionView::send() {
 
 void ComposeExpressionView::refresh() {
   send_.set_sensitive(draft_.canSend());
+  error_.set_text(draft_.failureLine());
   error_.set_visible(draft_.sendFailed());
 }
 

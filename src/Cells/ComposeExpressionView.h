@@ -13,8 +13,9 @@ namespace kivari {
 
 // The message and e-mail composer: its own title bar, the To, Subject
 // (e-mail only) and body fields, and Send (Control-Return), which hands the
-// fields to the desktop's program. If no program takes them, everything
-// stays as typed and a line in the cell says the message was not sent.
+// fields to the desktop's program. Until its answer comes Send takes no
+// press; if no program took them, everything stays as typed and a line in
+// the cell says why the message was not sent.
 class ComposeExpressionView : public Gtk::Box {
  public:
   ComposeExpressionView(ComposeType type, const std::string& recipient, const std::string& subject,

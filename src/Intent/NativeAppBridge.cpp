@@ -6,10 +6,13 @@
 #include <gio/gio.h>
 #include <unistd.h>
 
+#include <cstddef>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 namespace kivari::NativeAppBridge {
 
@@ -38,8 +41,25 @@ std::string percentEncoded(std::string_view field) {
   return out;
 }
 
-bool launchSafely(const Launcher& launch, const std::string& uri) {
-  return launch && launch(uri);
+// One argument on Linux holds at most 32 pages of 4096 bytes, its closing
+// NUL included (MAX_ARG_STRLEN), and a program started from its desktop file
+// gets the address as one. One the bus starts could take more; one limit
+// serves both.
+constexpr std::size_t kLongestAddress = 131071;
+
+void handOver(const Launcher& launch, const std::string& uri, Answer answer) {
+  if (!answer) answer = [](Outcome) {};
+  if (uri.size() > kLongestAddress) return answer(Outcome::tooLong);
+  if (!launch) return answer(Outcome::noProgram);
+  launch(uri, [answer = std::move(answer)](bool taken) { answer(taken ? Outcome::taken : Outcome::noProgram); });
+}
+
+bool reported(gboolean launched, GError* error) {
+  if (error != nullptr) {
+    g_debug("No program took the message: %s", error->message);
+    g_error_free(error);
+  }
+  return launched != FALSE;
 }
 
 // In the program's process, before it runs: a session of its own, which no
@@ -92,17 +112,51 @@ GAppInfo* handlerOf(const std::string& uri) {
   return handler;
 }
 
+// As GIO decides it: a desktop file that says so and whose name is a bus
+// name, with a session bus to ask (without one, GIO spawns it after all).
+bool startedByTheBus(GAppInfo* handler) {
+  if (!G_IS_DESKTOP_APP_INFO(handler)) return false;
+  auto* info = G_DESKTOP_APP_INFO(handler);
+  const char* file = g_desktop_app_info_get_filename(info);
+  if (file == nullptr || !g_desktop_app_info_get_boolean(info, "DBusActivatable")) return false;
+  std::string name = std::filesystem::path(file).filename().string();
+  constexpr std::string_view kSuffix = ".desktop";
+  if (!name.ends_with(kSuffix)) return false;
+  name.resize(name.size() - kSuffix.size());
+  if (!g_dbus_is_name(name.c_str()) || name.starts_with(':')) return false;
+  GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+  if (bus == nullptr) return false;
+  g_object_unref(bus);
+  return true;
+}
+
+void busAnswered(GObject* handler, GAsyncResult* result, gpointer data) {
+  const std::unique_ptr<Done> done(static_cast<Done*>(data));
+  GError* error = nullptr;
+  const bool taken = reported(g_app_info_launch_uris_finish(G_APP_INFO(handler), result, &error), error);
+  if (*done) (*done)(taken);
+}
+
 }  // namespace
 
-bool launchWithDefaultHandler(const std::string& uri) {
-  GAppLaunchContext* context = userContext();
+void launchWithDefaultHandler(const std::string& uri, Done done) {
   GList uris{const_cast<char*>(uri.c_str()), nullptr, nullptr};
+  GAppInfo* handler = handlerOf(uri);
+  if (handler != nullptr && startedByTheBus(handler)) {
+    // GIO's asynchronous launch alone waits for the bus's answer. It gets no
+    // launch context: GLib 2.74 reports a refusal through one with a
+    // critical, and the bus starts the program in its own environment
+    // anyway, never as our child.
+    g_app_info_launch_uris_async(handler, &uris, nullptr, nullptr, &busAnswered, new Done(std::move(done)));
+    g_object_unref(handler);
+    return;
+  }
+  GAppLaunchContext* context = userContext();
   GError* error = nullptr;
   gboolean launched = FALSE;
-  if (GAppInfo* handler = handlerOf(uri)) {
+  if (handler != nullptr) {
     // Spawned without being reaped as a child, GLib's spawn forks twice: the
-    // program is not left below this process. One the bus starts (D-Bus
-    // activatable) never was.
+    // program is not left below this process.
     launched = G_IS_DESKTOP_APP_INFO(handler)
                    ? g_desktop_app_info_launch_uris_as_manager(G_DESKTOP_APP_INFO(handler), &uris, context,
                                                                G_SPAWN_SEARCH_PATH, &ownSession, nullptr, nullptr,
@@ -114,11 +168,8 @@ bool launchWithDefaultHandler(const std::string& uri) {
     launched = g_app_info_launch_default_for_uri(uri.c_str(), context, &error);
   }
   g_object_unref(context);
-  if (error != nullptr) {
-    g_debug("No program took the message: %s", error->message);
-    g_error_free(error);
-  }
-  return launched != FALSE;
+  const bool taken = reported(launched, error);
+  if (done) done(taken);
 }
 
 std::string mailtoAddress(std::string_view to, std::string_view subject, std::string_view body) {
@@ -130,13 +181,13 @@ std::string smsAddress(std::string_view to, std::string_view body) {
   return "sms:" + percentEncoded(to) + "?body=" + percentEncoded(body);
 }
 
-bool openMail(std::string_view to, std::string_view subject, std::string_view body,
+void openMail(std::string_view to, std::string_view subject, std::string_view body, Answer answer,
               const Launcher& launch) {
-  return launchSafely(launch, mailtoAddress(to, subject, body));
+  handOver(launch, mailtoAddress(to, subject, body), std::move(answer));
 }
 
-bool openMessages(std::string_view to, std::string_view body, const Launcher& launch) {
-  return launchSafely(launch, smsAddress(to, body));
+void openMessages(std::string_view to, std::string_view body, Answer answer, const Launcher& launch) {
+  handOver(launch, smsAddress(to, body), std::move(answer));
 }
 
 }  // namespace kivari::NativeAppBridge

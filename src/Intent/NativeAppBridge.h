@@ -8,11 +8,18 @@
 // the user sends it from there.
 namespace kivari::NativeAppBridge {
 
-// Opens an address with whatever program handles it; true when one took it.
-using Launcher = std::function<bool(const std::string& uri)>;
+// What became of a hand-off.
+enum class Outcome { taken, noProgram, tooLong };
 
-// Asks GIO for the default handler of the address's scheme.
-bool launchWithDefaultHandler(const std::string& uri);
+// Told once whether a program took the address: before the launch returns,
+// or later on the main loop when the answer has to come from elsewhere.
+using Done = std::function<void(bool taken)>;
+// Opens an address with whatever program handles it.
+using Launcher = std::function<void(const std::string& uri, Done done)>;
+
+// Asks GIO for the default handler of the address's scheme. A handler the
+// session bus starts answers only once the bus has.
+void launchWithDefaultHandler(const std::string& uri, Done done);
 
 // Every field is percent-encoded, so no field can add header fields or end
 // another. An empty recipient leaves the address part empty; the subject and
@@ -20,11 +27,12 @@ bool launchWithDefaultHandler(const std::string& uri);
 std::string mailtoAddress(std::string_view to, std::string_view subject, std::string_view body);
 std::string smsAddress(std::string_view to, std::string_view body);
 
-// True when a handler took the message, false when nothing can send it (the
-// composer then keeps the user's text). Fields are passed as typed.
-bool openMail(std::string_view to, std::string_view subject, std::string_view body,
+// Hands the fields, as typed, to `launch` and tells `answer` once what became
+// of them. An address longer than a program may be given is not launched.
+using Answer = std::function<void(Outcome)>;
+void openMail(std::string_view to, std::string_view subject, std::string_view body, Answer answer,
               const Launcher& launch = launchWithDefaultHandler);
-bool openMessages(std::string_view to, std::string_view body,
+void openMessages(std::string_view to, std::string_view body, Answer answer,
                   const Launcher& launch = launchWithDefaultHandler);
 
 }  // namespace kivari::NativeAppBridge

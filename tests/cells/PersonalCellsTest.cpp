@@ -12,7 +12,10 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <map>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <string>
@@ -29,18 +32,27 @@ struct Handed {
   bool operator==(const Handed&) const = default;
 };
 
+using Outcome = NativeAppBridge::Outcome;
+
 struct ComposeFixture {
   explicit ComposeFixture(ComposeType type, std::string to = "", std::string subject = "",
                           std::string body = "")
       : draft(type, std::move(to), std::move(subject), std::move(body), scheduler,
               [this] { ++closes; },
-              [this](ComposeType t, const std::string& a, const std::string& s, const std::string& b) {
+              [this](ComposeType t, const std::string& a, const std::string& s, const std::string& b,
+                     NativeAppBridge::Answer answer) {
                 handed.push_back({t, a, s, b});
-                return taken;
+                if (answerLater) {
+                  later.push_back(std::move(answer));
+                } else {
+                  answer(taken ? Outcome::taken : Outcome::noProgram);
+                }
               }) {}
   ManualScheduler scheduler;
   int closes = 0;
   bool taken = true;
+  bool answerLater = false;
+  std::vector<NativeAppBridge::Answer> later;
   std::vector<Handed> handed;
   ComposeDraft draft;
 };
@@ -48,16 +60,16 @@ struct ComposeFixture {
 TEST(ComposeDraft, OnlyAnExactlyEmptyRecipientHoldsSendBackAndFieldsGoAsTyped) {
   ComposeFixture f(ComposeType::message, "", "ignored", " body ");
   EXPECT_FALSE(f.draft.canSend());
-  EXPECT_FALSE(f.draft.send());
+  f.draft.send();
   EXPECT_TRUE(f.handed.empty());
   f.draft.setRecipient("  ");
   ASSERT_TRUE(f.draft.canSend());
-  EXPECT_TRUE(f.draft.send());
+  f.draft.send();
   // A message never carries a subject.
   EXPECT_EQ(f.handed, (std::vector<Handed>{{ComposeType::message, "  ", "", " body "}}));
 
   ComposeFixture mail(ComposeType::email, "bob", "", "");
-  EXPECT_TRUE(mail.draft.send());
+  mail.draft.send();
   mail.draft.setSubject("Lunch ");
   mail.draft.send();
   EXPECT_EQ(mail.handed, (std::vector<Handed>{{ComposeType::email, "bob", "", ""},
@@ -66,7 +78,7 @@ TEST(ComposeDraft, OnlyAnExactlyEmptyRecipientHoldsSendBackAndFieldsGoAsTyped) {
 
 TEST(ComposeDraft, ClosesHalfASecondAfterASendThatWasTaken) {
   ComposeFixture f(ComposeType::email, "bob@example.com", "Lunch", "At noon?");
-  ASSERT_TRUE(f.draft.send());
+  f.draft.send();
   EXPECT_FALSE(f.draft.sendFailed());
   f.scheduler.advance(milliseconds(499));
   EXPECT_EQ(f.closes, 0);
@@ -77,8 +89,9 @@ TEST(ComposeDraft, ClosesHalfASecondAfterASendThatWasTaken) {
 TEST(ComposeDraft, AMessageNobodyTookIsKeptAndTheCellStaysOpen) {
   ComposeFixture f(ComposeType::message, "mom", "", "I'll be late");
   f.taken = false;
-  EXPECT_FALSE(f.draft.send());
+  f.draft.send();
   EXPECT_TRUE(f.draft.sendFailed());
+  EXPECT_EQ(f.draft.failureLine(), "Not sent \u00b7 No program on this desktop can send text messages");
   f.scheduler.advance(milliseconds(5000));
   EXPECT_EQ(f.closes, 0);
   EXPECT_EQ(f.draft.recipient(), "mom");
@@ -86,33 +99,84 @@ TEST(ComposeDraft, AMessageNobodyTookIsKeptAndTheCellStaysOpen) {
 
   // A later hand-off that works clears the failure and closes as usual.
   f.taken = true;
-  EXPECT_TRUE(f.draft.send());
+  f.draft.send();
   EXPECT_FALSE(f.draft.sendFailed());
+  EXPECT_EQ(f.draft.failureLine(), "");
   f.scheduler.advance(milliseconds(500));
   EXPECT_EQ(f.closes, 1);
 
   // No handoff at all is a failure too, never a silent success.
   f.draft.setHandoff(nullptr);
-  EXPECT_FALSE(f.draft.send());
+  f.draft.send();
   EXPECT_TRUE(f.draft.sendFailed());
+}
+
+// An answer that comes later: Send waits for it and takes no second press
+// meanwhile, and a draft gone by then (the cell dissolved) hears nothing.
+TEST(ComposeDraft, SendWaitsForALateAnswerThatADissolvedDraftNeverHears) {
+  ComposeFixture f(ComposeType::email, "jo@acme.io", "Lunch", "At noon?");
+  f.answerLater = true;
+  int answers = 0;
+  f.draft.setOnAnswer([&] { ++answers; });
+  f.draft.send();
+  EXPECT_TRUE(f.draft.sending());
+  EXPECT_FALSE(f.draft.canSend());
+  f.draft.send();
+  EXPECT_EQ(f.handed.size(), 1u);
+  f.scheduler.advance(milliseconds(5000));
+  EXPECT_EQ(f.closes, 0);
+  f.later[0](Outcome::noProgram);
+  EXPECT_EQ(answers, 1);
+  EXPECT_TRUE(f.draft.sendFailed());
+  EXPECT_TRUE(f.draft.canSend());
+  f.later[0](Outcome::taken);  // one answer per send
+  EXPECT_TRUE(f.draft.sendFailed());
+
+  f.draft.send();
+  ASSERT_EQ(f.later.size(), 2u);
+  EXPECT_FALSE(f.draft.sendFailed());  // not yet known
+  f.later[1](Outcome::taken);
+  f.scheduler.advance(milliseconds(500));
+  EXPECT_EQ(f.closes, 1);
+
+  // Dissolved before the answer came.
+  ManualScheduler scheduler;
+  NativeAppBridge::Answer late;
+  int heard = 0;
+  auto gone = std::make_unique<ComposeDraft>(
+      ComposeType::message, "mom", "", "late", scheduler, [&] { ++heard; },
+      [&](ComposeType, const std::string&, const std::string&, const std::string&, NativeAppBridge::Answer answer) {
+        late = std::move(answer);
+      });
+  gone->setOnAnswer([&] { ++heard; });
+  gone->send();
+  gone.reset();
+  late(Outcome::taken);
+  EXPECT_EQ(scheduler.pendingCount(), 0u);
+  scheduler.advance(milliseconds(500));
+  EXPECT_EQ(heard, 0);
 }
 
 // The desktop's hand-off, with a launcher that records instead of launching.
 TEST(ComposeDraft, TheDesktopHandOffLaunchesEachFieldInItsPlace) {
   std::vector<std::string> launched;
   bool takes = true;
-  const auto handoff = ComposeDraft::nativeHandoff([&](const std::string& uri) {
+  const auto handoff = ComposeDraft::nativeHandoff([&](const std::string& uri, const NativeAppBridge::Done& done) {
     launched.push_back(uri);
-    return takes;
+    done(takes);
   });
   ComposeFixture mail(ComposeType::email, "jo@acme.io", "Lunch", "At noon?");
   mail.draft.setHandoff(handoff);
-  EXPECT_TRUE(mail.draft.send());
-  EXPECT_TRUE(handoff(ComposeType::message, "mom", "ignored", "late"));
+  mail.draft.send();
+  EXPECT_FALSE(mail.draft.sendFailed());
+  std::vector<Outcome> heard;
+  const auto hear = [&](Outcome outcome) { heard.push_back(outcome); };
+  handoff(ComposeType::message, "mom", "ignored", "late", hear);
   EXPECT_EQ(launched, (std::vector<std::string>{"mailto:jo%40acme.io?subject=Lunch&body=At%20noon%3F",
                                                 "sms:mom?body=late"}));
   takes = false;
-  EXPECT_FALSE(handoff(ComposeType::email, "bob", "", ""));
+  handoff(ComposeType::email, "bob", "", "", hear);
+  EXPECT_EQ(heard, (std::vector<Outcome>{Outcome::taken, Outcome::noProgram}));
 }
 
 // The real launch, after a run has started as the program's does: the mail
@@ -151,7 +215,7 @@ TEST(ComposeDraft, TheMailProgramGetsExactlyTheUsersEnvironmentInASessionOfItsOw
     std::vector<char*> envp;
     for (auto& entry : env) envp.push_back(entry.data());
     envp.push_back(nullptr);
-    char* argv[] = {const_cast<char*>(KIVARI_LAUNCH_PROBE), const_cast<char*>("mailto:bob"), nullptr};
+    char* argv[] = {const_cast<char*>(KIVARI_LAUNCH_PROBE), const_cast<char*>("bob"), nullptr};
     // Its output ends once the mail program, which holds it too, has ended.
     gchar* out = nullptr;
     gint status = -1;
@@ -185,6 +249,54 @@ TEST(ComposeDraft, TheMailProgramGetsExactlyTheUsersEnvironmentInASessionOfItsOw
     EXPECT_EQ(seen, std::set<std::string>(env.begin(), env.end()));
   }
   EXPECT_TRUE(std::filesystem::is_empty(runtime));  // the run is gone with its process
+}
+
+// A mail program the session bus starts (DBusActivatable), on a bus of the
+// probe's own: with no service for it nothing runs, and the composer hears
+// so, keeps the e-mail and prints no critical (one would end the probe);
+// once the bus has a service for it, the program gets the address.
+TEST(ComposeDraft, AMailProgramTheBusStartsIsSentOnlyWhenTheBusStartsIt) {
+  testing::TempFolder home;
+  const auto at = [&](const char* relative) { return (home.path() / relative).string(); };
+  home.write(".config/mimeapps.list", "[Default Applications]\nx-scheme-handler/mailto=org.kivari.TestMail.desktop\n");
+  // Run as a plain command, it would leave a mark.
+  home.write("spawned.sh", "#!/bin/sh\ntouch " + at("spawned") + "\n");
+  std::filesystem::permissions(home.path() / "spawned.sh", std::filesystem::perms::owner_all);
+  home.write("data/applications/org.kivari.TestMail.desktop",
+             "[Desktop Entry]\nType=Application\nName=Mail\nDBusActivatable=true\nExec=" + at("spawned.sh") + " %u\n");
+  std::filesystem::create_directory(home.path() / "runtime");
+  std::filesystem::permissions(home.path() / "runtime", std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::replace);
+  std::vector<std::string> env{"PATH=/usr/bin:/bin", "HOME=" + home.path().string(),
+                               "XDG_RUNTIME_DIR=" + at("runtime"), "XDG_CONFIG_HOME=" + at(".config"),
+                               "XDG_DATA_HOME=" + at("data")};
+  std::vector<char*> envp;
+  for (auto& entry : env) envp.push_back(entry.data());
+  envp.push_back(nullptr);
+  const auto send = [&](std::string& out) {
+    char* argv[] = {const_cast<char*>(KIVARI_DBUS_RUN_SESSION), const_cast<char*>("--"),
+                    const_cast<char*>(KIVARI_LAUNCH_PROBE), const_cast<char*>("jo@acme.io"), nullptr};
+    gchar* printed = nullptr;
+    gint status = -1;
+    EXPECT_TRUE(g_spawn_sync(nullptr, argv, envp.data(), G_SPAWN_DEFAULT, nullptr, nullptr, &printed, nullptr,
+                             &status, nullptr));
+    out = printed != nullptr ? printed : "";
+    g_free(printed);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+
+  std::string out;
+  EXPECT_EQ(send(out), 1);
+  EXPECT_EQ(out, "jo@acme.io\nLunch\nAt noon?\nNot sent \u00b7 No mail program on this desktop took the e-mail\n");
+
+  home.write("data/dbus-1/services/org.kivari.TestMail.service",
+             "[D-BUS Service]\nName=org.kivari.TestMail\nExec=" KIVARI_BUS_MAIL_PROBE " " + at("opened") + "\n");
+  EXPECT_EQ(send(out), 0) << out;
+  std::ifstream opened(home.path() / "opened");
+  std::string address;
+  std::getline(opened, address);
+  EXPECT_EQ(address, "mailto:jo%40acme.io?subject=Lunch&body=At%20noon%3F");
+  EXPECT_FALSE(std::filesystem::exists(home.path() / "spawned"));
 }
 
 TEST(ReminderNote, EditingThenNotedOnceWithTheCloseAfterOneAndAHalfSeconds) {

@@ -70,6 +70,14 @@ bool has(const std::vector<std::string>& all, const std::string& one) {
 
 std::string textOf(Gtk::TextView& view) { return view.get_buffer()->get_text().raw(); }
 
+// Answers every hand-off at once, and counts them.
+ComposeDraft::Handoff answering(NativeAppBridge::Outcome outcome, int* count = nullptr) {
+  return [=](ComposeType, const std::string&, const std::string&, const std::string&, NativeAppBridge::Answer answer) {
+    if (count != nullptr) ++*count;
+    answer(outcome);
+  };
+}
+
 class PersonalCellsGuiTest : public ::testing::Test, protected testing::DesktopHarness {
  protected:
   void SetUp() override {
@@ -127,7 +135,7 @@ TEST_F(PersonalCellsGuiTest, ComposerKeepsAMessageNobodyTookAndSendsWithControlR
   // Nobody takes it: the cell stays, as typed, and says so.
   const auto body = textOf(composer->bodyField());
   const auto lines = state->statusMessages().size();
-  composer->draft().setHandoff([](auto&&...) { return false; });
+  composer->draft().setHandoff(answering(NativeAppBridge::Outcome::noProgram));
   click(composer->sendButton());
   scheduler.advance(milliseconds(2000));
   ASSERT_TRUE(state->mode().isExpressing());
@@ -138,7 +146,7 @@ TEST_F(PersonalCellsGuiTest, ComposerKeepsAMessageNobodyTookAndSendsWithControlR
 
   // Control-Return from the body sends without typing a new line.
   int sent = 0;
-  composer->draft().setHandoff([&](auto&&...) { return ++sent > 0; });
+  composer->draft().setHandoff(answering(NativeAppBridge::Outcome::taken, &sent));
   composer->bodyField().grab_focus();
   xdotool({"key", "ctrl+Return"});
   ASSERT_TRUE(pumpUntil([&] { return sent == 1; }, 3000));
@@ -158,10 +166,11 @@ TEST_F(PersonalCellsGuiTest, AVeryLongTextGoesWholeAfterAnEdit) {
   auto* composer = findIn<ComposeExpressionView>(content->cellLayer());
   ASSERT_NE(composer, nullptr);
   std::vector<std::string> launched;
-  composer->draft().setHandoff(ComposeDraft::nativeHandoff([&](const std::string& uri) {
+  const auto recorded = ComposeDraft::nativeHandoff([&](const std::string& uri, const NativeAppBridge::Done& done) {
     launched.push_back(uri);
-    return true;
-  }));
+    done(true);
+  });
+  composer->draft().setHandoff(recorded);
   auto body = composer->bodyField().get_buffer();
   body->insert(body->begin(), "Dear Bob, ");
   click(composer->sendButton());
@@ -169,6 +178,22 @@ TEST_F(PersonalCellsGuiTest, AVeryLongTextGoesWholeAfterAnEdit) {
   EXPECT_TRUE(launched[0] == NativeAppBridge::mailtoAddress("bob@example.com", "Lunch", "Dear Bob, " + text))
       << launched[0].size();
   scheduler.advance(milliseconds(500));
+
+  // Too long to hand over at all: the cell stays and says so.
+  std::string accents;
+  for (int i = 0; i < 50000; ++i) accents += "\u00e9";
+  state->allow(Expression::email("bob@example.com", "Lunch", accents));
+  pump(20);
+  composer = findIn<ComposeExpressionView>(content->cellLayer());
+  ASSERT_NE(composer, nullptr);
+  composer->draft().setHandoff(recorded);
+  click(composer->sendButton());
+  scheduler.advance(milliseconds(2000));
+  EXPECT_EQ(launched.size(), 1u);
+  ASSERT_TRUE(state->mode().isExpressing());
+  EXPECT_TRUE(composer->errorLine().get_visible());
+  EXPECT_EQ(composer->errorLine().get_text(), "Not sent \u00b7 The e-mail is too long to hand to the mail program");
+  EXPECT_TRUE(composer->draft().body() == accents);
 
   state->allow(Expression::reminder(text));
   pump(20);
@@ -199,7 +224,7 @@ TEST_F(PersonalCellsGuiTest, SelfClosesCloseTheirOwnCellAndNoOther) {
     state->allow(Expression::email("bob@example.com", "", ""));
     pump(20);
     auto* composer = findIn<ComposeExpressionView>(content->cellLayer());
-    composer->draft().setHandoff([](auto&&...) { return true; });
+    composer->draft().setHandoff(answering(NativeAppBridge::Outcome::taken));
     click(composer->sendButton());
   };
   auto reminderSet = [&] {
