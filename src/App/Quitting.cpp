@@ -131,11 +131,7 @@ void endProcessesOfRun(const std::filesystem::path& folder, const std::filesyste
 }  // namespace
 
 void takeQuitSignals() {
-  sigset_t quit;
-  sigemptyset(&quit);
-  sigaddset(&quit, SIGINT);
-  sigaddset(&quit, SIGTERM);
-  sigaddset(&quit, SIGHUP);
+  const sigset_t quit = quitSignals();
   // Held back in this thread, and so in every thread and process started
   // from it. A signal to the whole process group (Ctrl+C, a closing
   // terminal) would otherwise also end the web engine's helpers, some of

@@ -164,12 +164,17 @@ const std::vector<std::string>& userEnvironment() {
   return kept;
 }
 
-void unblockQuitSignals() {
+sigset_t quitSignals() {
   sigset_t quit;
   sigemptyset(&quit);
   sigaddset(&quit, SIGINT);
   sigaddset(&quit, SIGTERM);
   sigaddset(&quit, SIGHUP);
+  return quit;
+}
+
+void unblockQuitSignals() {
+  const sigset_t quit = quitSignals();
   sigprocmask(SIG_UNBLOCK, &quit, nullptr);
 }
 

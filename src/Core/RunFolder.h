@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -66,6 +67,8 @@ bool anotherRunUnder(const std::filesystem::path& parent, const std::filesystem:
 void keepUserEnvironment();
 const std::vector<std::string>& userEnvironment();
 
+// The signals that ask a run to quit: SIGINT, SIGTERM and SIGHUP.
+sigset_t quitSignals();
 // In a child process about to run a program for the user (the mail
 // program, a system command): lets through again the quit signals that the
 // run holds back in all but one of its threads. Safe between fork and exec.
