@@ -30,7 +30,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// This process is 100, running like 1000, another one; 502 is the one live sandbox.
+// This process is 100, running like 1000, another one; 502 is the one live
+// sandbox. A record that cannot be read is one a sandbox may still fill in
+// while its starter runs: an ended starter's goes, this process's only once
+// its quit has ended its processes.
 TEST(SandboxLeftovers, RemovesFoldersWhoseSandboxHasEndedUnlessAnotherRunningProcessOwnsThem) {
   testing::TempFolder runtime;
   for (const auto& [name, info] : std::vector<std::pair<std::string, std::string>>{
@@ -40,16 +43,33 @@ TEST(SandboxLeftovers, RemovesFoldersWhoseSandboxHasEndedUnlessAnotherRunningPro
            {"webkit-1000-4", R"({"child-pid": 501})"},
            {"webkit-100-5", R"({"child-pid": "501"})"},
            {"webkit-100-6", "{\"child-pid\": 501}" + std::string(5000, ' ')},
-           {"webkit-100-x", R"({"child-pid": 501})"}}) {
+           {"webkit-100-x", R"({"child-pid": 501})"},
+           {"webkit-1002-8", ""},                        // ended starter, never written: goes
+           {"webkit-1003-9", R"({"child-pid": "501"})"},  // ended starter, unreadable: goes
+           {"webkit-1004-10", R"({"child-pid": 502})"},  // ended starter, live sandbox
+           {"webkit-1000-11", ""}}) {
     runtime.write(".flatpak/" + name + "/bwrapinfo.json", info);
   }
   fs::create_directories(runtime.path() / ".flatpak/webkit-100-7");  // not written yet
+  // Links are gone through, never followed.
+  runtime.write("elsewhere/bwrapinfo.json", "");
+  fs::create_directories(runtime.path() / ".flatpak/webkit-1005-12");
+  fs::create_symlink(runtime.path() / "elsewhere/bwrapinfo.json",
+                     runtime.path() / ".flatpak/webkit-1005-12/bwrapinfo.json");
+  fs::create_directory_symlink(runtime.path() / "elsewhere", runtime.path() / ".flatpak/webkit-1006-13");
+  const auto isRunning = [](int pid) { return pid == 100 || pid == 502 || pid == 1000; };
 
-  const auto left =
-      removeEndedSandboxFolders(runtime.path(), 100, [](int pid) { return pid == 100 || pid == 502 || pid == 1000; });
-  EXPECT_EQ(runtime.names(".flatpak"), (std::set<std::string>{"webkit-100-3", "webkit-1000-4", "webkit-100-5", "webkit-100-6",
-                                          "webkit-100-x", "webkit-100-7"}));
+  const auto left = removeEndedSandboxFolders(runtime.path(), 100, isRunning);
+  EXPECT_EQ(runtime.names(".flatpak"),
+            (std::set<std::string>{"webkit-100-3", "webkit-1000-4", "webkit-100-5", "webkit-100-6", "webkit-100-x",
+                                   "webkit-100-7", "webkit-1004-10", "webkit-1000-11", "webkit-1006-13"}));
   EXPECT_EQ(left, 4u);  // 3, 5, 6 and 7
+  EXPECT_EQ(runtime.names("elsewhere"), std::set<std::string>{"bwrapinfo.json"});
+
+  EXPECT_EQ(removeEndedSandboxFolders(runtime.path(), 100, isRunning, OwnSandboxes::Ended), 1u);
+  EXPECT_EQ(runtime.names(".flatpak"), (std::set<std::string>{"webkit-100-3", "webkit-1000-4", "webkit-100-x",
+                                                             "webkit-1004-10", "webkit-1000-11", "webkit-1006-13"}));
+  EXPECT_EQ(runtime.names("elsewhere"), std::set<std::string>{"bwrapinfo.json"});
 }
 
 // A sandbox whose outer process a signal to the whole group ended: its
@@ -116,9 +136,10 @@ TEST(SandboxLeftovers, EmptyWebKitFoldersGoWhenNoOtherRunMayUseThem) {
   EXPECT_EQ(runtime.names(), std::set<std::string>{own->path().filename().string()});
 }
 
-// A bus-proxy socket goes once no one listens on it and it has settled;
-// one listened on, even with its queue full, one just made, or anything
-// else by that name stays.
+// A bus-proxy socket goes once no one listens on it and it has settled
+// (a second), and so does a plain file by that name, which a crash left
+// before the proxy made its socket there; one listened on, even with its
+// queue full, one just made, someone else's, or a link stays.
 TEST(SandboxLeftovers, StaleProxySocketsGo) {
   char made[] = "/tmp/kivari-sockets-XXXXXX";  // short enough for a socket's path
   ASSERT_NE(mkdtemp(made), nullptr);
@@ -154,12 +175,34 @@ TEST(SandboxLeftovers, StaleProxySocketsGo) {
   close(bound("bus-proxy-DEAD01", false));
   close(bound("a11y-proxy-DEAD02", false));
   close(bound("other-DEAD03", false));
+  const auto madeAgo = [&](const std::string& name, long milliseconds) {
+    timespec now {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    const long long at = now.tv_sec * 1000LL + now.tv_nsec / 1000000 - milliseconds;
+    const timespec times[2] = {{0, UTIME_OMIT}, {at / 1000, at % 1000 * 1000000}};
+    utimensat(AT_FDCWD, (runtime / "webkitgtk" / name).c_str(), times, AT_SYMLINK_NOFOLLOW);
+  };
   std::ofstream(runtime / "webkitgtk/bus-proxy-FILE04") << "";
-  EXPECT_EQ(removeStaleProxySockets(runtime), 0u);  // just made
-  EXPECT_EQ(removeStaleProxySockets(runtime, std::chrono::seconds(0)), 2u);
+  madeAgo("bus-proxy-FILE04", 500);
+  std::ofstream(runtime / "webkitgtk/a11y-proxy-FILE06") << "x";
+  madeAgo("a11y-proxy-FILE06", 2000);
+  std::ofstream(runtime / "outside") << "";
+  fs::create_symlink(runtime / "outside", runtime / "webkitgtk/bus-proxy-LINK07");
+  madeAgo("bus-proxy-LINK07", 2000);
+  std::ofstream(runtime / "webkitgtk/bus-proxy-USER08") << "";
+  const bool root = geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(chown((runtime / "webkitgtk/bus-proxy-USER08").c_str(), 65534, 65534), 0);
+  }
+  madeAgo("bus-proxy-USER08", 2000);
+  EXPECT_EQ(removeStaleProxyEntries(runtime), root ? 1u : 2u);  // FILE06; the rest just made
+  EXPECT_EQ(removeStaleProxyEntries(runtime, std::chrono::seconds(0)), 3u);
   std::set<std::string> left;
   for (const auto& entry : fs::directory_iterator(runtime / "webkitgtk")) left.insert(entry.path().filename());
-  EXPECT_EQ(left, (std::set<std::string>{"bus-proxy-LIVE01", "bus-proxy-BUSY05", "other-DEAD03", "bus-proxy-FILE04"}));
+  std::set<std::string> kept{"bus-proxy-LIVE01", "bus-proxy-BUSY05", "other-DEAD03", "bus-proxy-LINK07"};
+  if (root) kept.insert("bus-proxy-USER08");
+  EXPECT_EQ(left, kept);
+  EXPECT_TRUE(fs::exists(runtime / "outside"));
   close(live);
   close(busy);
   for (const int client : queued) close(client);
