@@ -251,6 +251,47 @@ TEST(SandboxLeftovers, ARunStartsBySweepingWhatEndedRunsLeft) {
   EXPECT_TRUE(fs::exists(home.path() / ".local/share/fonts/own.ttf"));
 }
 
+// The web engine's sandbox binds the fonts under each folder the run lists,
+// and one that is a file or a loop ends the whole program: the run lists
+// only folders, in order, a link to one too, and GLib's own list when none
+// of the user's is one.
+TEST(SandboxLeftovers, ARunListsOnlyFoldersAsItsDataFolders) {
+  testing::TempFolder runtime;
+  fs::permissions(runtime.path(), fs::perms::owner_all, fs::perm_options::replace);
+  testing::TempFolder user;
+  user.write("file", "");
+  user.write("first/x", "");
+  user.write("second/x", "");
+  fs::create_symlink(user.path() / "loop", user.path() / "loop");
+  fs::create_directory_symlink(user.path() / "second", user.path() / "link");
+  std::map<std::string, std::optional<std::string>> kept;
+  for (const char* name : {"XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CACHE_HOME"}) {
+    const char* value = std::getenv(name);
+    kept[name] = value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+  }
+  const auto at = [&](const char* name) { return (user.path() / name).string(); };
+  const auto listedFor = [&](const std::string& dataHome, const std::string& dataDirs) {
+    setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
+    setenv("XDG_DATA_DIRS", dataDirs.c_str(), 1);
+    auto run = startRun(runtime.path().c_str());
+    const char* listed = std::getenv("XDG_DATA_DIRS");
+    return run && listed != nullptr ? std::string(listed) : "no run";
+  };
+
+  EXPECT_EQ(listedFor(at("file"), at("first") + ":" + at("file") + ":" + at("loop") + ":" + at("file") + "/share:" +
+                                      at("link") + ":" + at("missing")),
+            at("first") + ":" + at("link"));
+  EXPECT_EQ(listedFor(at("loop"), at("file")), "/usr/local/share/:/usr/share/");
+  EXPECT_EQ(listedFor(at("second"), at("loop")), at("second") + ":/usr/local/share/:/usr/share/");
+  for (const auto& [name, value] : kept) {
+    if (value) {
+      setenv(name.c_str(), value->c_str(), 1);
+    } else {
+      unsetenv(name.c_str());
+    }
+  }
+}
+
 // /proc/PID/stat reads "pid (name) state ...", and a name may hold ") Z".
 TEST(SandboxLeftovers, AZombieIsNoLongerRunning) {
   EXPECT_TRUE(processIsRunning(getpid()));
