@@ -72,21 +72,28 @@ TEST(SandboxLeftovers, RemovesFoldersWhoseSandboxHasEndedUnlessAnotherRunningPro
   EXPECT_EQ(runtime.names("elsewhere"), std::set<std::string>{"bwrapinfo.json"});
 }
 
-// A sandbox whose outer process a signal to the whole group ended: its
-// first process, the init of a pid namespace of its own, is no longer below
-// this process. This process's folder naming it finds it, only while it
-// still is the process named there.
-TEST(SandboxLeftovers, ASandboxNoLongerBelowThisProcessIsFoundByItsFolder) {
+// A process as a sandbox's first one is once a signal to the whole group
+// ended the sandbox's outer process: the init of a pid namespace of its own,
+// no longer below this process, running as `uid`. None when it cannot be made.
+pid_t sandboxLikeProcess(uid_t uid = getuid()) {
   int report[2];
-  ASSERT_EQ(pipe(report), 0);
+  if (pipe(report) != 0) return 0;
   const pid_t outer = fork();
   if (outer == 0) {
     if (unshare(CLONE_NEWPID) != 0 && unshare(CLONE_NEWUSER | CLONE_NEWPID) != 0) _exit(1);
+    int ready[2];
+    if (pipe(ready) != 0) _exit(1);
     const pid_t init = fork();
     if (init == 0) {
+      if (uid != getuid() && setresuid(uid, uid, uid) != 0) _exit(1);
+      [[maybe_unused]] const auto said = write(ready[1], "r", 1);
       for (;;) pause();
     }
-    [[maybe_unused]] const auto written = write(report[1], &init, sizeof init);
+    close(ready[1]);
+    char byte = 0;
+    if (read(ready[0], &byte, 1) == 1) {
+      [[maybe_unused]] const auto written = write(report[1], &init, sizeof init);
+    }
     _exit(0);
   }
   close(report[1]);
@@ -94,25 +101,78 @@ TEST(SandboxLeftovers, ASandboxNoLongerBelowThisProcessIsFoundByItsFolder) {
   const bool made = read(report[0], &init, sizeof init) == sizeof init && init > 0;
   close(report[0]);
   waitpid(outer, nullptr, 0);
-  if (!made) GTEST_SKIP() << "no pid namespace can be made here";
-  const auto space = [](pid_t pid) {
-    const std::string link = fs::read_symlink("/proc/" + std::to_string(pid) + "/ns/pid").string();
-    return std::stoull(link.substr(link.find('[') + 1));
-  };
-  const auto info = [](pid_t pid, unsigned long long pidSpace) {
-    return "{\"child-pid\": " + std::to_string(pid) + ", \"pid-namespace\": " + std::to_string(pidSpace) + "}";
-  };
+  return made ? init : 0;
+}
+
+unsigned long long pidSpaceOf(pid_t pid) {
+  const std::string link = fs::read_symlink("/proc/" + std::to_string(pid) + "/ns/pid").string();
+  return std::stoull(link.substr(link.find('[') + 1));
+}
+
+std::string sandboxRecord(pid_t pid, unsigned long long pidSpace) {
+  return "{\"child-pid\": " + std::to_string(pid) + ", \"pid-namespace\": " + std::to_string(pidSpace) + "}";
+}
+
+void endSandboxLike(pid_t pid) {
+  kill(pid, SIGKILL);
+  for (int i = 0; i < 500 && processIsRunning(pid); ++i) usleep(2000);
+}
+
+// A sandbox whose outer process a signal to the whole group ended: its
+// first process, the init of a pid namespace of its own, is no longer below
+// this process. This process's folder naming it finds it, only while it
+// still is the process named there: one started before the process asking
+// cannot be one it started.
+TEST(SandboxLeftovers, ASandboxNoLongerBelowThisProcessIsFoundByItsFolder) {
+  const pid_t init = sandboxLikeProcess();
+  if (init == 0) GTEST_SKIP() << "no pid namespace can be made here";
   testing::TempFolder runtime;
   const std::string own = ".flatpak/webkit-" + std::to_string(getpid());
-  runtime.write(own + "-1/bwrapinfo.json", info(init, space(init)));
-  runtime.write(own + "-2/bwrapinfo.json", info(init, space(init) + 1));        // not the namespace named
-  runtime.write(own + "-3/bwrapinfo.json", info(getpid(), space(getpid())));    // this process's own namespace
+  runtime.write(own + "-1/bwrapinfo.json", sandboxRecord(init, pidSpaceOf(init)));
+  runtime.write(own + "-2/bwrapinfo.json", sandboxRecord(init, pidSpaceOf(init) + 1));  // not the namespace named
+  // This process's own namespace.
+  runtime.write(own + "-3/bwrapinfo.json", sandboxRecord(getpid(), pidSpaceOf(getpid())));
   runtime.write(own + "-4/bwrapinfo.json", "{\"child-pid\": " + std::to_string(init) + "}");  // none named
-  runtime.write(".flatpak/webkit-" + std::to_string(getppid()) + "-5/bwrapinfo.json", info(init, space(init)));
+  runtime.write(".flatpak/webkit-" + std::to_string(getppid()) + "-5/bwrapinfo.json",
+                sandboxRecord(init, pidSpaceOf(init)));
   EXPECT_EQ(runningSandboxesOf(runtime.path(), getpid()), std::vector<int>{init});
-  kill(init, SIGKILL);
-  for (int i = 0; i < 500 && processIsRunning(init); ++i) usleep(2000);
+
+  // A process that started a clock tick or more after the sandbox, asking for its own folder.
+  pid_t later = 0;
+  for (int i = 0; i < 100 && later == 0; ++i) {
+    later = fork();
+    if (later == 0) {
+      for (;;) pause();
+    }
+    if (std::stoull(statFields(later).at(19)) <= std::stoull(statFields(init).at(19))) {
+      kill(later, SIGKILL);
+      waitpid(later, nullptr, 0);
+      later = 0;
+      usleep(5000);
+    }
+  }
+  ASSERT_NE(later, 0);
+  runtime.write(".flatpak/webkit-" + std::to_string(later) + "-6/bwrapinfo.json",
+                sandboxRecord(init, pidSpaceOf(init)));
+  EXPECT_EQ(runningSandboxesOf(runtime.path(), later), std::vector<int>{});
+  kill(later, SIGKILL);
+  waitpid(later, nullptr, 0);
+
+  endSandboxLike(init);
   EXPECT_EQ(runningSandboxesOf(runtime.path(), getpid()), std::vector<int>{});
+}
+
+// Only a sandbox of this user counts: as root, another user's process in a
+// pid namespace of its own is never one this process started.
+TEST(SandboxLeftovers, AnotherUsersProcessIsNoSandboxOfThisOne) {
+  if (geteuid() != 0) GTEST_SKIP() << "only root can start a process as another user";
+  const pid_t init = sandboxLikeProcess(65534);
+  if (init == 0) GTEST_SKIP() << "no pid namespace can be made here";
+  testing::TempFolder runtime;
+  runtime.write(".flatpak/webkit-" + std::to_string(getpid()) + "-1/bwrapinfo.json",
+                sandboxRecord(init, pidSpaceOf(init)));
+  EXPECT_EQ(runningSandboxesOf(runtime.path(), getpid()), std::vector<int>{});
+  endSandboxLike(init);
 }
 
 // WebKit's empty folders go, unless they hold anything, the runtime folder
