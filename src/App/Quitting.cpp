@@ -108,10 +108,10 @@ std::vector<int> processesOfRun(const std::string& folder) {
 // below it (a signal to the whole process group ended their outer process),
 // and waits, a bounded while, until none runs: one still ending no longer
 // shows its environment. A process whose parent goes meanwhile comes to
-// this one, so what it starts is still found.
-void endProcessesOfRun(const std::filesystem::path& folder, const std::filesystem::path& runtimeFolder,
+// this one, so what it starts is still found. Answers whether all ended.
+bool endProcessesOfRun(const std::filesystem::path& folder, const std::filesystem::path& runtimeFolder,
                        std::chrono::milliseconds grace) {
-  if (folder.empty()) return;
+  if (folder.empty()) return false;
   prctl(PR_SET_CHILD_SUBREAPER, 1);
   const auto deadline = std::chrono::steady_clock::now() + grace;
   std::vector<int> ended;
@@ -123,7 +123,7 @@ void endProcessesOfRun(const std::filesystem::path& folder, const std::filesyste
     for (const int pid : found) kill(pid, SIGKILL);
     ended.insert(ended.end(), found.begin(), found.end());
     std::erase_if(ended, [](int pid) { return !processIsRunning(pid); });
-    if (ended.empty() || std::chrono::steady_clock::now() >= deadline) return;
+    if (ended.empty() || std::chrono::steady_clock::now() >= deadline) return ended.empty();
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
 }
@@ -183,8 +183,9 @@ int endRun(std::unique_ptr<RunFolder> run, int status) {
   if (run) {
     // Web processes still starting would write into the run folder once it
     // has gone, and to the terminal once this process has.
-    endProcessesOfRun(run->path(), g_get_user_runtime_dir(), std::chrono::seconds(1));
-    sweepRuntime(g_get_user_runtime_dir(), *run);
+    const bool ended = endProcessesOfRun(run->path(), g_get_user_runtime_dir(), std::chrono::seconds(1));
+    // Only then can no sandbox of this run still be filling in its record.
+    sweepRuntime(g_get_user_runtime_dir(), *run, ended ? OwnSandboxes::Ended : OwnSandboxes::MayStillStart);
     // A run killed outright left its folder; this one's is held, so it stays.
     removeEndedRunFolders(run->path().parent_path());
   }

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <sstream>
 #include <string>
 #include <system_error>
 
@@ -21,12 +22,25 @@ fs::path& dataHomeOfRun() {
   return folder;
 }
 
+// The entries of a list of folders (XDG_DATA_DIRS) that are folders, in order.
+std::string foldersIn(const std::string& list) {
+  std::istringstream entries(list);
+  std::string folders;
+  for (std::string entry; std::getline(entries, entry, ':');) {
+    std::error_code ec;
+    if (fs::is_directory(entry, ec)) folders += (folders.empty() ? "" : ":") + entry;
+  }
+  return folders;
+}
+
 // GTK's file chooser records each chosen file in the data home's list of
 // recent files. A data home of the run's own keeps that record in the run,
 // and the user's own list as it was. The user's data home is still searched,
 // first, for what is read from there (icons, themes, sounds, MIME data,
 // programs); fontconfig looks for fonts in the data home alone, so the
-// user's are linked in.
+// user's are linked in. Only folders are listed: the web engine's sandbox
+// binds the fonts under each folder listed, and one whose path leads
+// through a file or a loop ends it, with the whole program.
 void useRunDataHome(const RunFolder& run) {
   const fs::path data = run.path() / "data";
   if (mkdir(data.c_str(), 0700) != 0) return;
@@ -35,19 +49,26 @@ void useRunDataHome(const RunFolder& run) {
   const fs::path user = own != nullptr && *own != '\0' ? fs::path(own)
                         : fs::path(home != nullptr && *home != '\0' ? home : g_get_home_dir()) / ".local/share";
   const char* dirs = std::getenv("XDG_DATA_DIRS");
-  // GLib's own list when none is set.
-  const std::string searched = dirs != nullptr && *dirs != '\0' ? dirs : "/usr/local/share/:/usr/share/";
+  // GLib's own list when none is set, or none of those set is a folder (as
+  // GLib itself does with an empty list).
+  const std::string glibList = "/usr/local/share/:/usr/share/";
+  std::string searched = foldersIn(dirs != nullptr && *dirs != '\0' ? dirs : glibList);
+  if (searched.empty()) searched = foldersIn(glibList);
   std::error_code ec;
   // A folder whose name holds the list's separator is listed through a link
   // to it in the run.
   fs::path listed = user;
-  if (user.string().find(':') != std::string::npos) {
+  if (!fs::is_directory(user, ec)) {
+    listed.clear();
+  } else if (user.string().find(':') != std::string::npos) {
     listed = run.path() / "user-data";
     fs::create_directory_symlink(fs::absolute(user, ec), listed, ec);
+    if (ec) listed.clear();
   }
-  if (!ec && listed.string().find(':') == std::string::npos) {
-    setForThisRun("XDG_DATA_DIRS", listed.string() + ":" + searched);
+  if (!listed.empty() && listed.string().find(':') == std::string::npos) {
+    searched = listed.string() + (searched.empty() ? "" : ":") + searched;
   }
+  setForThisRun("XDG_DATA_DIRS", searched);
   if (fs::is_directory(user / "fonts", ec)) fs::create_directory_symlink(user / "fonts", data / "fonts", ec);
   setForThisRun("XDG_DATA_HOME", data.string());
   dataHomeOfRun() = data;

@@ -84,7 +84,7 @@ std::vector<std::pair<fs::path, int>> sandboxFolders(const fs::path& runtimeFold
 }  // namespace
 
 std::size_t removeEndedSandboxFolders(const fs::path& runtimeFolder, int ownPid,
-                                      const std::function<bool(int)>& isRunning) {
+                                      const std::function<bool(int)>& isRunning, OwnSandboxes own) {
   struct Folder {
     fs::path path;
     bool ours;
@@ -98,8 +98,9 @@ std::size_t removeEndedSandboxFolders(const fs::path& runtimeFolder, int ownPid,
   std::size_t left = 0;
   for (const auto& folder : found) {
     const auto info = sandboxInfo(folder.path);
+    const bool ended = info ? !isRunning(info->pid) : !folder.ours || own == OwnSandboxes::Ended;
     std::error_code removeError;
-    if (info && !isRunning(info->pid) && fs::remove_all(folder.path, removeError) > 0 && !removeError) continue;
+    if (ended && fs::remove_all(folder.path, removeError) > 0 && !removeError) continue;
     if (folder.ours) ++left;
   }
   return left;
@@ -176,7 +177,7 @@ bool madeBefore(const struct stat& st, std::chrono::seconds ago) {
 
 }  // namespace
 
-std::size_t removeStaleProxySockets(const fs::path& runtimeFolder, std::chrono::seconds settle) {
+std::size_t removeStaleProxyEntries(const fs::path& runtimeFolder, std::chrono::seconds settle) {
   if (!isPrivateFolder(runtimeFolder)) return 0;
   std::size_t removed = 0;
   std::error_code ec;
@@ -187,10 +188,12 @@ std::size_t removeStaleProxySockets(const fs::path& runtimeFolder, std::chrono::
     const std::string path = it->path().string();
     struct stat st {};
     sockaddr_un address{};
-    if (lstat(path.c_str(), &st) != 0 || !S_ISSOCK(st.st_mode) || st.st_uid != geteuid() ||
-        path.size() >= sizeof address.sun_path || !madeBefore(st, settle)) {
+    if (lstat(path.c_str(), &st) != 0 || st.st_uid != geteuid() || !madeBefore(st, settle)) continue;
+    if (S_ISREG(st.st_mode)) {
+      if (unlink(path.c_str()) == 0) ++removed;
       continue;
     }
+    if (!S_ISSOCK(st.st_mode) || path.size() >= sizeof address.sun_path) continue;
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
     const int probe = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
@@ -222,9 +225,9 @@ bool processIsRunning(int pid) {
   return !fields.empty() && fields[0] != "Z" && fields[0] != "X";
 }
 
-void sweepRuntime(const fs::path& runtimeFolder, const RunFolder& ownRun) {
-  removeEndedSandboxFolders(runtimeFolder, getpid(), processIsRunning);
-  removeStaleProxySockets(runtimeFolder);
+void sweepRuntime(const fs::path& runtimeFolder, const RunFolder& ownRun, OwnSandboxes own) {
+  removeEndedSandboxFolders(runtimeFolder, getpid(), processIsRunning, own);
+  removeStaleProxyEntries(runtimeFolder);
   removeEmptyWebKitFolders(runtimeFolder, ownRun.path());
 }
 

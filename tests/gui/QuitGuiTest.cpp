@@ -86,7 +86,8 @@ Probe startProbe(const Runtime& runtime, const char* mode, bool ignoringHangUps 
 // a hang-up while the run's sound work writes into its cache and never
 // comes back. Each ends with status 0 and leaves nothing in the runtime
 // folder: not its own run folder, nor the folder of a run killed outright
-// that settled after this one started; the child it started in the run's
+// that settled after this one started, nor a sandbox folder of its own
+// whose record a sandbox never wrote; the child it started in the run's
 // environment has ended, the one started in the user's runs on.
 TEST(QuitGuiTest, AQuitEndsTheRunCleanlyWhateverItsSoundWorkAndChildrenDo) {
   struct Case {
@@ -103,6 +104,9 @@ TEST(QuitGuiTest, AQuitEndsTheRunCleanlyWhateverItsSoundWorkAndChildrenDo) {
       fs::create_directories(killed / "cache");
       const timespec old[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - 60, 0}};
       utimensat(AT_FDCWD, killed.c_str(), old, 0);
+      const fs::path sandbox = runtime.path / ".flatpak" / ("webkit-" + std::to_string(probe.pid) + "-1");
+      fs::create_directories(sandbox);
+      std::ofstream(sandbox / "bwrapinfo.json") << "";
       kill(probe.pid, signal);
     }
     const auto status = waitForEnd(probe.pid);
