@@ -343,6 +343,25 @@ class ConsentGuiTest : public ::testing::Test, protected testing::DesktopHarness
 
 TEST_F(ConsentGuiTest, CardsTakeNoKeyMeantForSomethingElse) {
   const auto oslo = Expression::weather("Oslo");
+  {
+    // With animations off the first frame that shows the card draws it
+    // whole; as that frame is handed on, the half second has not begun.
+    testing::AnimationsOff off;
+    std::optional<bool> seenAsDrawn;
+    double drawnOpacity = 0;
+    testing::AfterPaint drawn(*window, [&] {
+      const CardConsent* consent = content->cardConsent();
+      if (consent == nullptr || seenAsDrawn) return;
+      drawnOpacity = content->cardLayer()->get_opacity();
+      seenAsDrawn = consent->seen();
+    });
+    state->setIntentText("weather");
+    state->submit();
+    ASSERT_TRUE(pumpUntil([&] { return seenAsDrawn.has_value() && content->cardConsent()->seen(); }));
+    EXPECT_EQ(drawnOpacity, 1);
+    EXPECT_FALSE(*seenAsDrawn);
+    state->deny();
+  }
   // A model's card: letters, Space and Return in its first half second allow nothing.
   state->setIntentText("what is it like outside in oslo");
   state->submit();

@@ -63,6 +63,22 @@ class AfterPaint {
   gulong handler_ = 0;
 };
 
+// GTK's animations off while this lives, as a user may turn them off:
+// every move jumps to its end.
+class AnimationsOff {
+ public:
+  AnimationsOff() : settings_(Gtk::Settings::get_default()), were_(settings_->property_gtk_enable_animations()) {
+    settings_->property_gtk_enable_animations() = false;
+  }
+  ~AnimationsOff() { settings_->property_gtk_enable_animations() = were_; }
+  AnimationsOff(const AnimationsOff&) = delete;
+  AnimationsOff& operator=(const AnimationsOff&) = delete;
+
+ private:
+  Glib::RefPtr<Gtk::Settings> settings_;
+  bool were_;
+};
+
 // The first widget of type T at or under `root`, depth first.
 template <typename T>
 T* findIn(Gtk::Widget* root) {
