@@ -552,6 +552,9 @@ TEST_F(ConsentGuiTest, TheKeyboardFollowsTheCatalogCardsAndTheSplash) {
   ASSERT_TRUE(pumpUntil([&] { return state->intentText() == "calc"; }));
   pump(100);
   ASSERT_TRUE(list.get_visible() && list.get_first_child() != nullptr);
+  // The caret left mid-word.
+  xdotool({"key", "Left", "Left"});
+  ASSERT_TRUE(pumpUntil([&] { return field.get_position() == 2; }));
   const std::string suggestion = testing::accessibleName(*list.get_first_child());
   testing::AccessibleTreeReader reader;
   const auto named = [&](const std::vector<testing::AccessibleNode>& nodes, const std::string& name) {
@@ -611,15 +614,15 @@ TEST_F(ConsentGuiTest, TheKeyboardFollowsTheCatalogCardsAndTheSplash) {
   EXPECT_EQ(state->mode(), AppMode::prompt());
 
   // Gone, it leaves the request as it was, the caret where the user left it
-  // and nothing selected: typing on finishes the word.
+  // and nothing selected: what is typed on goes in there.
   testing::click(catalog->closeButton());
   clock.advance(std::chrono::milliseconds(300));  // its fade over, it is gone
   EXPECT_TRUE(pumpUntil([&] { return holdsFocus(*window, field); }));
   int from = 0, to = 0;
   EXPECT_FALSE(field.get_selection_bounds(from, to)) << "the next key would replace the text";
-  EXPECT_EQ(field.get_position(), 4);
-  xdotool({"type", "--delay", "15", "ulator"});
-  EXPECT_TRUE(pumpUntil([&] { return state->intentText() == "calculator"; })) << state->intentText();
+  EXPECT_EQ(field.get_position(), 2);
+  xdotool({"type", "--delay", "15", "xy"});
+  EXPECT_TRUE(pumpUntil([&] { return state->intentText() == "caxylc"; })) << state->intentText();
   // Reached again once it has gone.
   pump(300);
   EXPECT_TRUE(named(reader.read(), "Request").has_value());
@@ -680,6 +683,19 @@ TEST_F(ConsentGuiTest, TheKeyboardFollowsTheCatalogCardsAndTheSplash) {
   EXPECT_TRUE(bar.get_editable());
   EXPECT_TRUE(reader.setText(*newIntent, "timer"));
   EXPECT_EQ(state->intentText(), "timer");
+  // Its caret too comes back where the user left it, nothing selected.
+  ASSERT_TRUE(pumpUntil([&] { return holdsFocus(*window, bar); }));
+  xdotool({"key", "Home", "Right", "Right"});
+  ASSERT_TRUE(pumpUntil([&] { return bar.get_position() == 2; }));
+  state->setShowCatalog(true);
+  pump(100);
+  reader.moveCaret(*newIntent, 0);
+  reader.select(*newIntent, 1, 4);
+  state->setShowCatalog(false);
+  clock.advance(std::chrono::milliseconds(300));
+  EXPECT_TRUE(pumpUntil([&] { return holdsFocus(*window, bar); }));
+  EXPECT_FALSE(bar.get_selection_bounds(from, to));
+  EXPECT_EQ(bar.get_position(), 2);
 
   // A card that came up under the launch splash takes the keyboard once the
   // splash has gone, and Allow half a second after that.
