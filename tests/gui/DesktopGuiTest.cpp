@@ -349,7 +349,7 @@ TEST_F(ConsentGuiTest, CardsTakeNoKeyMeantForSomethingElse) {
     testing::AnimationsOff off;
     std::optional<bool> seenAsDrawn;
     double drawnOpacity = 0;
-    testing::AfterPaint drawn(*window, [&] {
+    testing::OnFrame drawn(*window, "after-paint", [&] {
       const CardConsent* consent = content->cardConsent();
       if (consent == nullptr || seenAsDrawn) return;
       drawnOpacity = content->cardLayer()->get_opacity();
@@ -372,7 +372,7 @@ TEST_F(ConsentGuiTest, CardsTakeNoKeyMeantForSomethingElse) {
     // It fades in from nothing: a frame that drew none of it showed nothing.
     std::optional<bool> seenAfterUndrawnFrame;
     double lastOpacity = -1;
-    testing::AfterPaint drawn(*window, [&] {
+    testing::OnFrame drawn(*window, "after-paint", [&] {
       const CardConsent* consent = content->cardConsent();
       if (consent == nullptr) return;
       if (lastOpacity == 0 && !seenAfterUndrawnFrame) seenAfterUndrawnFrame = consent->seen();
@@ -696,6 +696,39 @@ TEST_F(ConsentGuiTest, TheKeyboardFollowsTheCatalogCardsAndTheSplash) {
   EXPECT_TRUE(pumpUntil([&] { return holdsFocus(*window, bar); }));
   EXPECT_FALSE(bar.get_selection_bounds(from, to));
   EXPECT_EQ(bar.get_position(), 2);
+
+  // A new request from it that brings a card: the bar leaves the
+  // accessibility tree as it starts to slide away, not once it has gone.
+  // Its place is in the column it shares with the ribbon. That column is
+  // asked as the slide's first frame begins, before it moves anything.
+  const auto barShown = reader.read();
+  const auto ribbon = named(barShown, "Status");
+  auto slot = named(barShown, "New intent");
+  const auto at = [&](const std::string& path) {
+    const auto it = std::find_if(barShown.begin(), barShown.end(), [&](const auto& n) { return n.path == path; });
+    return it == barShown.end() ? std::optional<testing::AccessibleNode>() : *it;
+  };
+  while (ribbon && slot && slot->parent != ribbon->parent) slot = at(slot->parent);
+  const auto column = ribbon ? at(ribbon->parent) : std::nullopt;
+  ASSERT_TRUE(slot && column);
+  ASSERT_TRUE(reader.setText(*newIntent, "weather"));
+  auto* barSlot = dynamic_cast<Gtk::Revealer*>(content->compactBar().get_parent());
+  ASSERT_NE(barSlot, nullptr);
+  std::optional<std::vector<std::string>> sliding;
+  bool stillThere = false;
+  {
+    testing::OnFrame firstFrame(*window, "before-paint", [&] {
+      if (sliding) return;
+      stillThere = barSlot->get_child_revealed() && !barSlot->get_reveal_child();
+      sliding = reader.childPaths(*column);
+    });
+    pressReturn(bar);
+    ASSERT_NE(state->mode().as<AppMode::CapabilityPrompt>(), nullptr);
+    ASSERT_TRUE(pumpUntil([&] { return sliding.has_value(); }));
+  }
+  EXPECT_TRUE(stillThere);
+  EXPECT_TRUE(std::find(sliding->begin(), sliding->end(), ribbon->path) != sliding->end());
+  EXPECT_TRUE(std::find(sliding->begin(), sliding->end(), slot->path) == sliding->end());
 
   // A card that came up under the launch splash takes the keyboard once the
   // splash has gone, and Allow half a second after that.
