@@ -343,6 +343,25 @@ class ConsentGuiTest : public ::testing::Test, protected testing::DesktopHarness
 
 TEST_F(ConsentGuiTest, CardsTakeNoKeyMeantForSomethingElse) {
   const auto oslo = Expression::weather("Oslo");
+  {
+    // With animations off the first frame that shows the card draws it
+    // whole; as that frame is handed on, the half second has not begun.
+    testing::AnimationsOff off;
+    std::optional<bool> seenAsDrawn;
+    double drawnOpacity = 0;
+    testing::OnFrame drawn(*window, "after-paint", [&] {
+      const CardConsent* consent = content->cardConsent();
+      if (consent == nullptr || seenAsDrawn) return;
+      drawnOpacity = content->cardLayer()->get_opacity();
+      seenAsDrawn = consent->seen();
+    });
+    state->setIntentText("weather");
+    state->submit();
+    ASSERT_TRUE(pumpUntil([&] { return seenAsDrawn.has_value() && content->cardConsent()->seen(); }));
+    EXPECT_EQ(drawnOpacity, 1);
+    EXPECT_FALSE(*seenAsDrawn);
+    state->deny();
+  }
   // A model's card: letters, Space and Return in its first half second allow nothing.
   state->setIntentText("what is it like outside in oslo");
   state->submit();
@@ -353,7 +372,7 @@ TEST_F(ConsentGuiTest, CardsTakeNoKeyMeantForSomethingElse) {
     // It fades in from nothing: a frame that drew none of it showed nothing.
     std::optional<bool> seenAfterUndrawnFrame;
     double lastOpacity = -1;
-    testing::AfterPaint drawn(*window, [&] {
+    testing::OnFrame drawn(*window, "after-paint", [&] {
       const CardConsent* consent = content->cardConsent();
       if (consent == nullptr) return;
       if (lastOpacity == 0 && !seenAfterUndrawnFrame) seenAfterUndrawnFrame = consent->seen();
@@ -533,6 +552,9 @@ TEST_F(ConsentGuiTest, TheKeyboardFollowsTheCatalogCardsAndTheSplash) {
   ASSERT_TRUE(pumpUntil([&] { return state->intentText() == "calc"; }));
   pump(100);
   ASSERT_TRUE(list.get_visible() && list.get_first_child() != nullptr);
+  // The caret left mid-word.
+  xdotool({"key", "Left", "Left"});
+  ASSERT_TRUE(pumpUntil([&] { return field.get_position() == 2; }));
   const std::string suggestion = testing::accessibleName(*list.get_first_child());
   testing::AccessibleTreeReader reader;
   const auto named = [&](const std::vector<testing::AccessibleNode>& nodes, const std::string& name) {
@@ -592,15 +614,15 @@ TEST_F(ConsentGuiTest, TheKeyboardFollowsTheCatalogCardsAndTheSplash) {
   EXPECT_EQ(state->mode(), AppMode::prompt());
 
   // Gone, it leaves the request as it was, the caret where the user left it
-  // and nothing selected: typing on finishes the word.
+  // and nothing selected: what is typed on goes in there.
   testing::click(catalog->closeButton());
   clock.advance(std::chrono::milliseconds(300));  // its fade over, it is gone
   EXPECT_TRUE(pumpUntil([&] { return holdsFocus(*window, field); }));
   int from = 0, to = 0;
   EXPECT_FALSE(field.get_selection_bounds(from, to)) << "the next key would replace the text";
-  EXPECT_EQ(field.get_position(), 4);
-  xdotool({"type", "--delay", "15", "ulator"});
-  EXPECT_TRUE(pumpUntil([&] { return state->intentText() == "calculator"; })) << state->intentText();
+  EXPECT_EQ(field.get_position(), 2);
+  xdotool({"type", "--delay", "15", "xy"});
+  EXPECT_TRUE(pumpUntil([&] { return state->intentText() == "caxylc"; })) << state->intentText();
   // Reached again once it has gone.
   pump(300);
   EXPECT_TRUE(named(reader.read(), "Request").has_value());
@@ -661,6 +683,52 @@ TEST_F(ConsentGuiTest, TheKeyboardFollowsTheCatalogCardsAndTheSplash) {
   EXPECT_TRUE(bar.get_editable());
   EXPECT_TRUE(reader.setText(*newIntent, "timer"));
   EXPECT_EQ(state->intentText(), "timer");
+  // Its caret too comes back where the user left it, nothing selected.
+  ASSERT_TRUE(pumpUntil([&] { return holdsFocus(*window, bar); }));
+  xdotool({"key", "Home", "Right", "Right"});
+  ASSERT_TRUE(pumpUntil([&] { return bar.get_position() == 2; }));
+  state->setShowCatalog(true);
+  pump(100);
+  reader.moveCaret(*newIntent, 0);
+  reader.select(*newIntent, 1, 4);
+  state->setShowCatalog(false);
+  clock.advance(std::chrono::milliseconds(300));
+  EXPECT_TRUE(pumpUntil([&] { return holdsFocus(*window, bar); }));
+  EXPECT_FALSE(bar.get_selection_bounds(from, to));
+  EXPECT_EQ(bar.get_position(), 2);
+
+  // A new request from it that brings a card: the bar leaves the
+  // accessibility tree as it starts to slide away, not once it has gone.
+  // Its place is in the column it shares with the ribbon. That column is
+  // asked as the slide's first frame begins, before it moves anything.
+  const auto barShown = reader.read();
+  const auto ribbon = named(barShown, "Status");
+  auto slot = named(barShown, "New intent");
+  const auto at = [&](const std::string& path) {
+    const auto it = std::find_if(barShown.begin(), barShown.end(), [&](const auto& n) { return n.path == path; });
+    return it == barShown.end() ? std::optional<testing::AccessibleNode>() : *it;
+  };
+  while (ribbon && slot && slot->parent != ribbon->parent) slot = at(slot->parent);
+  const auto column = ribbon ? at(ribbon->parent) : std::nullopt;
+  ASSERT_TRUE(slot && column);
+  ASSERT_TRUE(reader.setText(*newIntent, "weather"));
+  auto* barSlot = dynamic_cast<Gtk::Revealer*>(content->compactBar().get_parent());
+  ASSERT_NE(barSlot, nullptr);
+  std::optional<std::vector<std::string>> sliding;
+  bool stillThere = false;
+  {
+    testing::OnFrame firstFrame(*window, "before-paint", [&] {
+      if (sliding) return;
+      stillThere = barSlot->get_child_revealed() && !barSlot->get_reveal_child();
+      sliding = reader.childPaths(*column);
+    });
+    pressReturn(bar);
+    ASSERT_NE(state->mode().as<AppMode::CapabilityPrompt>(), nullptr);
+    ASSERT_TRUE(pumpUntil([&] { return sliding.has_value(); }));
+  }
+  EXPECT_TRUE(stillThere);
+  EXPECT_TRUE(std::find(sliding->begin(), sliding->end(), ribbon->path) != sliding->end());
+  EXPECT_TRUE(std::find(sliding->begin(), sliding->end(), slot->path) == sliding->end());
 
   // A card that came up under the launch splash takes the keyboard once the
   // splash has gone, and Allow half a second after that.

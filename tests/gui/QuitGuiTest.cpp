@@ -250,7 +250,10 @@ bool xwininfo(const std::string& display, const char* what, const char* name = n
          g_spawn_check_wait_status(status, nullptr);
 }
 
-// An X server of its own, which a test may end.
+// An X server of its own, which a test may end. It never resets: an X
+// server resets as its last client leaves and drops a client whose
+// connection it took in the same moment, so the program connecting just
+// as a probe of the display left would find no display.
 struct PrivateDisplay {
   pid_t pid = 0;
   std::string name;
@@ -263,8 +266,9 @@ struct PrivateDisplay {
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     char* argv[] = {const_cast<char*>("Xvfb"), const_cast<char*>("-displayfd"), const_cast<char*>("3"),
-                    const_cast<char*>("-nolisten"), const_cast<char*>("tcp"), const_cast<char*>("-screen"),
-                    const_cast<char*>("0"), const_cast<char*>("1280x800x24"), nullptr};
+                    const_cast<char*>("-noreset"), const_cast<char*>("-nolisten"), const_cast<char*>("tcp"),
+                    const_cast<char*>("-screen"), const_cast<char*>("0"), const_cast<char*>("1280x800x24"),
+                    nullptr};
     if (posix_spawnp(&pid, "Xvfb", &actions, nullptr, argv, environ) != 0) pid = 0;
     posix_spawn_file_actions_destroy(&actions);
     close(number[1]);

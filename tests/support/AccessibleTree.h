@@ -20,6 +20,7 @@ struct AccessibleNode {
   std::string where;  // the chain of roles and names from the window down
   std::string bus;    // where a screen reader reaches it
   std::string path;
+  std::string parent;  // the path of the node it is listed under
 };
 
 // Reads a process's accessible tree over the accessibility bus, as a
@@ -85,6 +86,13 @@ class AccessibleTreeReader {
   void select(const AccessibleNode& node, int start, int end) {
     askBool(node, "org.a11y.atspi.Text", "AddSelection", g_variant_new("(ii)", start, end));
   }
+  // The paths of the nodes listed under `node` now, in one question: quick
+  // enough for a moment that passes while a frame or two is drawn.
+  std::vector<std::string> childPaths(const AccessibleNode& node) {
+    std::vector<std::string> paths;
+    for (const auto& [bus, path] : childrenOf(node.bus, node.path)) paths.push_back(path);
+    return paths;
+  }
   std::string description(const AccessibleNode& node) {
     return bus_ == nullptr ? std::string() : propertyOf(node.bus, node.path, "Description");
   }
@@ -102,7 +110,7 @@ class AccessibleTreeReader {
       return nodes;
     }
     std::set<std::string> seen;
-    walk(self, "/org/a11y/atspi/accessible/root", "", nodes, seen, true);
+    walk(self, "/org/a11y/atspi/accessible/root", "", "", nodes, seen, true);
     return nodes;
   }
 
@@ -197,31 +205,36 @@ class AccessibleTreeReader {
     return found;
   }
 
-  void walk(const std::string& name, const std::string& path, const std::string& where,
-            std::vector<AccessibleNode>& nodes, std::set<std::string>& seen, bool isRoot) {
-    if (!seen.insert(name + path).second) return;
-    std::string here = where;
-    if (!isRoot) {
-      AccessibleNode node{stringOf(name, path, "GetRoleName"), nameOf(name, path), {}, name, path};
-      here = where + (where.empty() ? "" : " > ") + node.role + " \"" + node.name + "\"";
-      node.where = here;
-      nodes.push_back(node);
-      if (into_ && !into_(node)) return;
-    }
+  std::vector<std::pair<std::string, std::string>> childrenOf(const std::string& name, const std::string& path) {
+    std::vector<std::pair<std::string, std::string>> found;
+    if (bus_ == nullptr) return found;
     GVariant* reply = call(name, path, "org.a11y.atspi.Accessible", "GetChildren", nullptr, "(a(so))");
-    if (reply == nullptr) return;
+    if (reply == nullptr) return found;
     GVariantIter* children = nullptr;
     g_variant_get(reply, "(a(so))", &children);
     const char* childName = nullptr;
     const char* childPath = nullptr;
-    std::vector<std::pair<std::string, std::string>> found;
     while (g_variant_iter_loop(children, "(&s&o)", &childName, &childPath)) {
       // Content from elsewhere (a web page's own process) is not ours to name.
       if (name == childName || intoWebPages_) found.emplace_back(childName, childPath);
     }
     g_variant_iter_free(children);
     g_variant_unref(reply);
-    for (const auto& [childBus, child] : found) walk(childBus, child, here, nodes, seen, false);
+    return found;
+  }
+
+  void walk(const std::string& name, const std::string& path, const std::string& parent, const std::string& where,
+            std::vector<AccessibleNode>& nodes, std::set<std::string>& seen, bool isRoot) {
+    if (!seen.insert(name + path).second) return;
+    std::string here = where;
+    if (!isRoot) {
+      AccessibleNode node{stringOf(name, path, "GetRoleName"), nameOf(name, path), {}, name, path, parent};
+      here = where + (where.empty() ? "" : " > ") + node.role + " \"" + node.name + "\"";
+      node.where = here;
+      nodes.push_back(node);
+      if (into_ && !into_(node)) return;
+    }
+    for (const auto& [childBus, child] : childrenOf(name, path)) walk(childBus, child, path, here, nodes, seen, false);
   }
 
   int pid_;

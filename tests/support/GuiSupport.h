@@ -43,24 +43,40 @@ class Held {
   std::vector<std::string> release_;
 };
 
-// Calls `then` at each after-paint of the frame clock of `widget`'s window,
-// once that frame has been drawn and handed on; ahead of any handler
-// connected after this one.
-class AfterPaint {
+// Calls `then` at each emission of `phase` on the frame clock of `widget`'s
+// window, ahead of any handler connected after this one: "before-paint"
+// as a frame begins, before its tick callbacks move anything, or
+// "after-paint" once the frame has been drawn and handed on.
+class OnFrame {
  public:
-  AfterPaint(Gtk::Widget& widget, std::function<void()> then)
+  OnFrame(Gtk::Widget& widget, const char* phase, std::function<void()> then)
       : clock_(widget.get_frame_clock()), then_(std::move(then)) {
-    handler_ = g_signal_connect_swapped(clock_->gobj(), "after-paint",
-                                        G_CALLBACK(+[](AfterPaint* self) { self->then_(); }), this);
+    handler_ = g_signal_connect_swapped(clock_->gobj(), phase, G_CALLBACK(+[](OnFrame* self) { self->then_(); }), this);
   }
-  ~AfterPaint() { g_signal_handler_disconnect(clock_->gobj(), handler_); }
-  AfterPaint(const AfterPaint&) = delete;
-  AfterPaint& operator=(const AfterPaint&) = delete;
+  ~OnFrame() { g_signal_handler_disconnect(clock_->gobj(), handler_); }
+  OnFrame(const OnFrame&) = delete;
+  OnFrame& operator=(const OnFrame&) = delete;
 
  private:
   Glib::RefPtr<Gdk::FrameClock> clock_;
   std::function<void()> then_;
   gulong handler_ = 0;
+};
+
+// GTK's animations off while this lives, as a user may turn them off:
+// every move jumps to its end.
+class AnimationsOff {
+ public:
+  AnimationsOff() : settings_(Gtk::Settings::get_default()), were_(settings_->property_gtk_enable_animations()) {
+    settings_->property_gtk_enable_animations() = false;
+  }
+  ~AnimationsOff() { settings_->property_gtk_enable_animations() = were_; }
+  AnimationsOff(const AnimationsOff&) = delete;
+  AnimationsOff& operator=(const AnimationsOff&) = delete;
+
+ private:
+  Glib::RefPtr<Gtk::Settings> settings_;
+  bool were_;
 };
 
 // The first widget of type T at or under `root`, depth first.
