@@ -191,8 +191,9 @@ bool isDesktopProper(pid_t pid) {
 
 // Started as a person starts it, in a process group of its own with no
 // signal blocked or ignored, on
-// `display`; none: without one.
-pid_t startProgram(const Runtime& runtime, std::optional<std::string> display) {
+// `display`; none: without one. `program`: the launcher, or the desktop
+// proper started by hand.
+pid_t startProgram(const Runtime& runtime, std::optional<std::string> display, const char* program = KIVARI_PROGRAM) {
   gchar** env = g_environ_unsetenv(runtime.environment(), "WAYLAND_DISPLAY");
   env = display ? g_environ_setenv(env, "DISPLAY", display->c_str(), TRUE) : g_environ_unsetenv(env, "DISPLAY");
   posix_spawnattr_t attr;
@@ -208,7 +209,7 @@ pid_t startProgram(const Runtime& runtime, std::optional<std::string> display) {
   posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
   char* argv[] = {const_cast<char*>("kivari"), nullptr};
   pid_t pid = 0;
-  if (posix_spawn(&pid, KIVARI_PROGRAM, nullptr, &attr, argv, env) != 0) pid = 0;
+  if (posix_spawn(&pid, program, nullptr, &attr, argv, env) != 0) pid = 0;
   posix_spawnattr_destroy(&attr);
   g_strfreev(env);
   return pid;
@@ -237,6 +238,21 @@ TEST(QuitGuiTest, TheProgramAsStartedEndsCleanlyFromItsFirstMoments) {
   const auto status = waitForEnd(pid);
   EXPECT_TRUE(endedWith(status, 1)) << status.value_or(-1);
   EXPECT_TRUE(fs::is_empty(runtime.path));
+}
+
+// The desktop proper started by hand, not through the launcher, nothing
+// held back: once its run has begun its main thread holds back the quit
+// signals itself, and so does all it starts (the web engine's helpers).
+TEST(QuitGuiTest, TheDesktopStartedDirectlyHoldsBackTheQuitSignalsItself) {
+  Runtime runtime;
+  const pid_t pid = startProgram(runtime, g_getenv("DISPLAY"), KIVARI_DESKTOP);
+  ASSERT_GT(pid, 0);
+  // Its run folder: the quit signals are taken before it is made.
+  EXPECT_TRUE(testing::pumpUntil([&] { return !fs::is_empty(runtime.path); }, 20000));
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) EXPECT_TRUE(inSignalSet(pid, "SigBlk", signal)) << signal;
+  kill(pid, SIGTERM);
+  const auto status = waitForEnd(pid);
+  EXPECT_TRUE(endedWith(status, 0)) << status.value_or(-1);
 }
 
 // Whether xwininfo finds `what` on `display`.
