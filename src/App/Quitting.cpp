@@ -128,7 +128,51 @@ bool endProcessesOfRun(const std::filesystem::path& folder, const std::filesyste
   }
 }
 
+std::function<void(int)>& fatalEnd() {
+  static std::function<void(int)> end;
+  return end;
+}
+
+// A quit signal already noted, or sent and not yet taken by its thread.
+bool quitOnItsWay() {
+  for (int look = 0; look < 10; ++look) {
+    if (asked) return true;
+    sigset_t pending;
+    sigpending(&pending);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+      if (sigismember(&pending, signal)) return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return asked;
+}
+
+GLogWriterOutput writeLog(GLogLevelFlags level, const GLogField* fields, gsize count, gpointer data) {
+  if ((level & G_LOG_LEVEL_ERROR) == 0 || !fatalEnd()) return g_log_writer_default(level, fields, count, data);
+  const bool quitting = quitOnItsWay();
+  if (!quitting) {
+    std::string message;
+    for (gsize i = 0; i < count; ++i) {
+      if (std::string_view(fields[i].key) != "MESSAGE" || fields[i].value == nullptr) continue;
+      const auto* text = static_cast<const char*>(fields[i].value);
+      message = fields[i].length < 0 ? std::string(text) : std::string(text, static_cast<std::size_t>(fields[i].length));
+    }
+    message = message.substr(0, message.find('\n'));
+    std::fprintf(stderr, "kivari: ended on an error it cannot go on from: %s\n", message.c_str());
+  }
+  const int status = quitting ? 0 : 1;
+  fatalEnd()(status);
+  std::fflush(nullptr);
+  _exit(status);
+}
+
 }  // namespace
+
+void endRunOnFatalErrors(std::function<void(int status)> end) {
+  const bool first = !fatalEnd();
+  fatalEnd() = std::move(end);
+  if (first) g_log_set_writer_func(&writeLog, nullptr, nullptr);
+}
 
 void takeQuitSignals() {
   const sigset_t quit = quitSignals();

@@ -26,6 +26,15 @@ bool quitAsked();
 // quit asked for before this was called comes at the context's next turn.
 void quitOnSignals(std::function<void()> quit);
 
+// From now on an error a library cannot go on from (GLib's fatal errors:
+// the web engine's, when its sandbox fails for a cause no check foresaw)
+// ends the run through `end` instead of a trap that would leave it all
+// behind: as a quit, with status 0 and nothing said, when one had been
+// asked for (a closing terminal takes the engine's helpers' terminal from
+// under them); otherwise with status 1 and one line on standard error. The
+// process ends once `end` returns.
+void endRunOnFatalErrors(std::function<void(int status)> end);
+
 // The run's last step: ends the processes the run started in its own
 // environment (the web engine's), which would write into the run folder
 // after it has gone, and the web sandboxes it started that a signal to the

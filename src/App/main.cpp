@@ -36,6 +36,8 @@ int main() {
   kivari::keepUserEnvironment();
   // Then: a quit asked for at any moment ends the run as it should.
   kivari::takeQuitSignals();
+  // A library's fatal error ends the run as any end does, not with a trap.
+  kivari::endRunOnFatalErrors([](int status) { kivari::endRun(std::move(run), status); });
   kivari::settleDefaultLocale();
   // Before GTK starts: without a GPU, GL would be drawn in software.
   if (auto renderer = kivari::chooseRenderer(g_getenv("GSK_RENDERER"), kivari::hasRenderDevice())) {

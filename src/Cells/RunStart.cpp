@@ -1,6 +1,7 @@
 #include "Cells/RunStart.h"
 
 #include "Cells/SandboxLeftovers.h"
+#include "Cells/WebSandbox.h"
 #include "Core/RunFolder.h"
 
 #include <glib.h>
@@ -22,13 +23,19 @@ fs::path& dataHomeOfRun() {
   return folder;
 }
 
-// The entries of a list of folders (XDG_DATA_DIRS) that are folders, in order.
+// A data folder the web engine's sandbox can take: it binds the fonts of
+// each, and one it cannot reach ends the sandbox.
+bool usableDataFolder(const fs::path& folder) {
+  std::error_code ec;
+  return fs::is_directory(folder, ec) && !unbindablePath(folder / "fonts");
+}
+
+// The entries of a list of folders (XDG_DATA_DIRS) that are usable, in order.
 std::string foldersIn(const std::string& list) {
   std::istringstream entries(list);
   std::string folders;
   for (std::string entry; std::getline(entries, entry, ':');) {
-    std::error_code ec;
-    if (fs::is_directory(entry, ec)) folders += (folders.empty() ? "" : ":") + entry;
+    if (usableDataFolder(entry)) folders += (folders.empty() ? "" : ":") + entry;
   }
   return folders;
 }
@@ -38,9 +45,10 @@ std::string foldersIn(const std::string& list) {
 // and the user's own list as it was. The user's data home is still searched,
 // first, for what is read from there (icons, themes, sounds, MIME data,
 // programs); fontconfig looks for fonts in the data home alone, so the
-// user's are linked in. Only folders are listed: the web engine's sandbox
-// binds the fonts under each folder listed, and one whose path leads
-// through a file or a loop ends it, with the whole program.
+// user's are linked in. Only folders are listed, and only those whose
+// fonts the web engine's sandbox can bind: it binds the fonts under each
+// folder listed, and one it cannot reach (a loop, a path through a file, a
+// folder the user cannot enter) ends it.
 void useRunDataHome(const RunFolder& run) {
   const fs::path data = run.path() / "data";
   if (mkdir(data.c_str(), 0700) != 0) return;
@@ -58,7 +66,7 @@ void useRunDataHome(const RunFolder& run) {
   // A folder whose name holds the list's separator is listed through a link
   // to it in the run.
   fs::path listed = user;
-  if (!fs::is_directory(user, ec)) {
+  if (!usableDataFolder(user)) {
     listed.clear();
   } else if (user.string().find(':') != std::string::npos) {
     listed = run.path() / "user-data";

@@ -9,8 +9,11 @@
 #include "Cells/ReminderCellView.h"
 #include "Cells/TimerCellView.h"
 #include "Cells/WeatherCellView.h"
+#include "Cells/WebSandbox.h"
 #include "Help/HelpCellView.h"
 #include "Shell/WebCellModule.h"
+
+#include <gdk/x11/gdkx.h>
 
 namespace kivari {
 
@@ -49,11 +52,10 @@ std::unique_ptr<Gtk::Widget> headerOnlyCell(const Expression& expression,
   return box;
 }
 
-// A web cell when the web engine could not be loaded: it says so, and goes
-// like any other cell. The manifest host has no close of its own, so none
-// is offered here either.
-std::unique_ptr<Gtk::Widget> webEngineMissingCell(const Expression& expression, const std::string& why,
-                                                  std::function<void()> dismiss) {
+// A web cell that cannot open: it says why, and goes like any other cell.
+// The manifest host has no close of its own, so none is offered here either.
+std::unique_ptr<Gtk::Widget> webCellCannotOpen(const Expression& expression, const std::string& title,
+                                               const std::string& why, std::function<void()> dismiss) {
   auto box = std::make_unique<Gtk::Box>(Gtk::Orientation::VERTICAL, 0);
   if (dismiss) {
     box->append(*Gtk::make_managed<CellHeader>("cube.transparent", palette::cyan, expression.name(),
@@ -64,10 +66,11 @@ std::unique_ptr<Gtk::Widget> webEngineMissingCell(const Expression& expression, 
   message->set_valign(Gtk::Align::CENTER);
   message->set_vexpand(true);
   message->set_margin(24);
-  auto* line = cellkit::label("This cell cannot open: Kivari's web engine could not be loaded.", "cell-title");
+  auto* line = cellkit::label(title, "cell-title");
   auto* detail = cellkit::label(why, "cell-secondary");
   for (auto* label : {line, detail}) {
     label->set_wrap(true);
+    label->set_wrap_mode(Pango::WrapMode::WORD_CHAR);
     label->set_justify(Gtk::Justification::CENTER);
     message->append(*label);
   }
@@ -124,7 +127,16 @@ std::unique_ptr<FramedCell> buildCellLayer(const Expression& expression, AppStat
     if (bundled != nullptr || browser != nullptr || game != nullptr) {
       const WebCells& web = webCells();
       if (web.factory == nullptr) {
-        return webEngineMissingCell(expression, web.error, bundled ? nullptr : std::move(dismiss));
+        return webCellCannotOpen(expression, "This cell cannot open: Kivari's web engine could not be loaded.",
+                                 web.error, bundled ? nullptr : std::move(dismiss));
+      }
+      // The engine would end the whole program on a sandbox it cannot start:
+      // the cell says why instead, and loads nothing. The ribbon says so on
+      // the next turn, after the cell's own line.
+      if (const auto obstacle = webSandboxObstacle(GDK_IS_X11_DISPLAY(gdk_display_get_default()))) {
+        const auto text = describeObstacle(*obstacle, expression.name());
+        cellScheduler.schedule(Scheduler::Duration(0), [&state, line = text.ribbon] { state.cellFailed(line); });
+        return webCellCannotOpen(expression, text.title, text.detail, bundled ? nullptr : std::move(dismiss));
       }
       // Left only through Esc or the compact bar: no close of its own.
       if (bundled) {

@@ -312,9 +312,9 @@ TEST(SandboxLeftovers, ARunStartsBySweepingWhatEndedRunsLeft) {
 }
 
 // The web engine's sandbox binds the fonts under each folder the run lists,
-// and one that is a file or a loop ends the whole program: the run lists
-// only folders, in order, a link to one too, and GLib's own list when none
-// of the user's is one.
+// and one that is a file or a loop, or whose fonts are, ends it: the run
+// lists only folders whose fonts it can bind, in order, a link to one too,
+// and GLib's own list when none of the user's is one.
 TEST(SandboxLeftovers, ARunListsOnlyFoldersAsItsDataFolders) {
   testing::TempFolder runtime;
   fs::permissions(runtime.path(), fs::perms::owner_all, fs::perm_options::replace);
@@ -324,6 +324,10 @@ TEST(SandboxLeftovers, ARunListsOnlyFoldersAsItsDataFolders) {
   user.write("second/x", "");
   fs::create_symlink(user.path() / "loop", user.path() / "loop");
   fs::create_directory_symlink(user.path() / "second", user.path() / "link");
+  user.write("loopfonts/x", "");
+  fs::create_symlink(user.path() / "loopfonts/fonts", user.path() / "loopfonts/fonts");
+  user.write("filefonts/x", "");
+  fs::create_symlink(user.path() / "file/fonts", user.path() / "filefonts/fonts");
   std::map<std::string, std::optional<std::string>> kept;
   for (const char* name : {"XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CACHE_HOME"}) {
     const char* value = std::getenv(name);
@@ -339,8 +343,10 @@ TEST(SandboxLeftovers, ARunListsOnlyFoldersAsItsDataFolders) {
   };
 
   EXPECT_EQ(listedFor(at("file"), at("first") + ":" + at("file") + ":" + at("loop") + ":" + at("file") + "/share:" +
-                                      at("link") + ":" + at("missing")),
+                                      at("link") + ":" + at("missing") + ":" + at("loopfonts") + ":" +
+                                      at("filefonts")),
             at("first") + ":" + at("link"));
+  EXPECT_EQ(listedFor(at("loopfonts"), at("first")), at("first"));
   EXPECT_EQ(listedFor(at("loop"), at("file")), "/usr/local/share/:/usr/share/");
   EXPECT_EQ(listedFor(at("second"), at("loop")), at("second") + ":/usr/local/share/:/usr/share/");
   for (const auto& [name, value] : kept) {

@@ -2,6 +2,7 @@
 // and when, it leaves no run folder and nothing of its own still running.
 #include "Cells/SandboxLeftovers.h"
 
+#include "AccessibleTree.h"
 #include "MainLoop.h"
 
 #include <fcntl.h>
@@ -19,6 +20,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -29,9 +31,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A private runtime folder for one run.
+// A private runtime folder for one run, and a home of its own when given one.
 struct Runtime {
   fs::path path;
+  std::string home;
   Runtime() {
     char* made = g_dir_make_tmp("kivari-quit-XXXXXX", nullptr);
     path = made != nullptr ? made : "";
@@ -41,7 +44,10 @@ struct Runtime {
     std::error_code ec;
     fs::remove_all(path, ec);
   }
-  gchar** environment() const { return g_environ_setenv(g_get_environ(), "XDG_RUNTIME_DIR", path.c_str(), TRUE); }
+  gchar** environment() const {
+    gchar** env = g_environ_setenv(g_get_environ(), "XDG_RUNTIME_DIR", path.c_str(), TRUE);
+    return home.empty() ? env : g_environ_setenv(env, "HOME", home.c_str(), TRUE);
+  }
 };
 
 // However slowly it ends, as long as it does (a generous bound); nullopt: it did not.
@@ -63,8 +69,9 @@ struct Probe {
   int ofRun = 0, ofUser = 0;
 };
 
-// `ignoringHangUps`: started as nohup starts it.
-Probe startProbe(const Runtime& runtime, const char* mode, bool ignoringHangUps = false) {
+// `ignoringHangUps`: started as nohup starts it. `said`: where what it
+// prints on standard error is read from, when given.
+Probe startProbe(const Runtime& runtime, const char* mode, bool ignoringHangUps = false, int* said = nullptr) {
   gchar** env = runtime.environment();
   char* argv[] = {const_cast<char*>(KIVARI_QUIT_PROBE), const_cast<char*>(mode), nullptr};
   Probe probe;
@@ -72,7 +79,7 @@ Probe startProbe(const Runtime& runtime, const char* mode, bool ignoringHangUps 
   const GSpawnChildSetupFunc nohup = [](gpointer) { signal(SIGHUP, SIG_IGN); };
   const bool spawned = g_spawn_async_with_pipes(nullptr, argv, env, G_SPAWN_DO_NOT_REAP_CHILD,
                                                 ignoringHangUps ? nohup : nullptr, nullptr, &probe.pid, nullptr,
-                                                &out, nullptr, nullptr);
+                                                &out, said, nullptr);
   g_strfreev(env);
   if (!spawned) return probe;
   FILE* lines = fdopen(out, "r");
@@ -118,6 +125,41 @@ TEST(QuitGuiTest, AQuitEndsTheRunCleanlyWhateverItsSoundWorkAndChildrenDo) {
     EXPECT_FALSE(processIsRunning(probe.ofRun));
     EXPECT_TRUE(processIsRunning(probe.ofUser));
     if (probe.ofUser > 0) kill(probe.ofUser, SIGKILL);
+  }
+}
+
+// Everything a stream holds until it closes.
+std::string readAll(int fd) {
+  std::string text;
+  for (char buffer[512]; const auto got = read(fd, buffer, sizeof buffer);) {
+    if (got < 0) break;
+    text.append(buffer, static_cast<std::size_t>(got));
+  }
+  close(fd);
+  return text;
+}
+
+// An error a library cannot go on from (the web engine's, when its sandbox
+// fails for a cause no check foresaw) ends the run as a clean failure:
+// status 1, not a trap; one line saying why; the run's folder and its
+// processes gone, what was started for the user left running. Once a quit
+// has been asked for (a closing terminal, which the engine's helpers then
+// lose), it is that quit: status 0, nothing said.
+TEST(QuitGuiTest, AFatalErrorEndsTheRunAsACleanFailureOrAsTheQuitAskedFor) {
+  for (const auto& [mode, code] : {std::pair{"fatal", 1}, std::pair{"fatal-quitting", 0}}) {
+    SCOPED_TRACE(mode);
+    Runtime runtime;
+    int said = -1;
+    const Probe probe = startProbe(runtime, mode, false, &said);
+    ASSERT_GT(probe.pid, 0);
+    const auto status = waitForEnd(probe.pid);
+    EXPECT_TRUE(endedWith(status, code)) << status.value_or(-1);
+    EXPECT_TRUE(fs::is_empty(runtime.path));
+    EXPECT_FALSE(processIsRunning(probe.ofRun));
+    EXPECT_TRUE(processIsRunning(probe.ofUser));
+    // Its children hold the stream open too.
+    if (probe.ofUser > 0) kill(probe.ofUser, SIGKILL);
+    EXPECT_EQ(readAll(said), code == 0 ? "" : "kivari: ended on an error it cannot go on from: the engine gave up\n");
   }
 }
 
@@ -303,13 +345,15 @@ struct PrivateDisplay {
   }
 };
 
-// The program on an X server of its own, once its window shows.
+// The program on an X server of its own, once its window shows; with a
+// home of its own when given one.
 struct ProgramOnItsOwnDisplay {
   PrivateDisplay display;
   Runtime runtime;
   pid_t pid = 0;
   bool shown = false;
-  ProgramOnItsOwnDisplay() {
+  explicit ProgramOnItsOwnDisplay(std::string home = {}) {
+    runtime.home = std::move(home);
     if (display.name.empty()) return;
     pid = startProgram(runtime, display.name);
     shown = pid > 0 && testing::pumpUntil([&] { return xwininfo(display.name, "-name", "Kivari"); }, 20000);
@@ -438,6 +482,45 @@ TEST(QuitGuiTest, AnInterruptWhileTheWebEngineStartsIsAQuitLikeAnyOther) {
     kill(-program.pid, SIGINT);
     expectNothingLeft(program);
   }
+}
+
+// A web cell whose sandbox cannot start, as the user's own fonts folder is
+// a loop of links (the engine's sandbox stops there, and the engine ends
+// the whole program): the cell and the ribbon say why, Kivari starts none
+// of the engine's helpers and goes on, and then quits cleanly.
+TEST(QuitGuiTest, AWebCellWhoseSandboxCannotStartSaysWhyAndKivariGoesOn) {
+  Runtime home;
+  const fs::path fonts = home.path / ".fonts";
+  fs::create_symlink(fonts, fonts);
+  ProgramOnItsOwnDisplay program(home.path.string());
+  ASSERT_TRUE(program.shown);
+  const auto& display = program.display.name;
+  xdotool(display, {"mousemove", "200", "200", "type", "--delay", "20", "calculator"});
+  xdotool(display, {"key", "Return"});
+  const std::string why = "The sandbox cannot use " + fonts.string() + ": Too many levels of symbolic links.";
+  // A pill of the ribbon may be cut short, its start never.
+  const std::string ribbon = "Calculator could not be opened \u00b7 its web sandbox cannot use " + fonts.string();
+  testing::AccessibleTreeReader reader(program.pid);
+  std::set<std::string> names;
+  // The card takes Allow once the launch cover has gone and its half second has passed.
+  EXPECT_TRUE(testing::pumpUntil(
+      [&] {
+        xdotool(display, {"key", "Return"});
+        names.clear();
+        bool told = false;
+        for (const auto& node : reader.read()) {
+          names.insert(node.name);
+          told = told || node.name.starts_with(ribbon);
+        }
+        return names.contains(why) && told;
+      },
+      30000))
+      << reader.error();
+  EXPECT_TRUE(names.contains("This cell cannot open: its web sandbox cannot start."));
+  EXPECT_FALSE(fs::exists(program.runtime.path / ".flatpak"));
+  EXPECT_EQ(runningIn(program.runtime.path), std::vector<int>{program.pid});
+  kill(program.pid, SIGTERM);
+  expectNothingLeft(program);
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 //   kivari_quit_probe early|later|hang
 //     early: asks itself to quit before the run starts
 //     hang:  the quit, once asked for, never returns
+//     fatal: ends on a fatal error instead of a quit
+//     fatal-quitting: the same, once a hang-up has asked it to quit
 #include "App/Quitting.h"
 #include "Cells/RunStart.h"
 #include "Core/RunFolder.h"
@@ -62,8 +64,13 @@ int main(int argc, char** argv) {
     userEnv[i] = g_strdup(kivari::userEnvironment()[i].c_str());
   }
   const GPid ofUser = startSleeper(userEnv);
+  kivari::endRunOnFatalErrors([&run](int status) { kivari::endRun(std::move(run), status); });
   std::printf("%s %d %d\n", run->path().c_str(), ofRun, ofUser);
   std::fflush(stdout);
+  if (mode.starts_with("fatal")) {
+    if (mode == "fatal-quitting") kill(getpid(), SIGHUP);
+    g_error("the engine gave up");
+  }
   if (!kivari::quitAsked()) {
     GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
     kivari::quitOnSignals([loop, hang = mode == "hang"] {
