@@ -37,9 +37,9 @@ CompactBarView::CompactBarView(AppState& state)
   signal_map().connect([this] {
     // A cell that took the keyboard for itself (the notes editor) keeps it,
     // whichever of the two is shown first.
-    const auto* window = dynamic_cast<Gtk::Window*>(get_root());
-    for (auto* w = window != nullptr ? window->get_focus() : nullptr; w != nullptr; w = w->get_parent()) {
-      if (dynamic_cast<const FramedCell*>(w) != nullptr) return;
+    // Only widgets that still have their C++ side are looked at.
+    for (GtkWidget* w = windowFocus(*this); w != nullptr; w = gtk_widget_get_parent(w)) {
+      if (dynamic_cast<const FramedCell*>(Glib::ObjectBase::_get_current_wrapper(G_OBJECT(w))) != nullptr) return;
     }
     field_.grab_focus_without_selecting();
     field_.set_position(-1);

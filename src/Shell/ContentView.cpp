@@ -145,9 +145,7 @@ WindowKeyState ContentView::keyState() {
   keys.denyFocused = capabilityCard_ != nullptr && capabilityCard_->denyButton().is_focus();
   if (consent_) {
     keys.cardCovered = consent_->covered();
-    auto* root = get_root();
-    Gtk::Widget* focus = root != nullptr ? root->get_focus() : nullptr;
-    keys.focusBelowCover = focus == nullptr || focus == &column_ || focus->is_ancestor(column_);
+    keys.focusBelowCover = windowFocus(*this) == nullptr || focusWithin(column_);
     keys.allowReady = consent_->allowReady();
     keys.focusMovedByUser = consent_->focusMovedByUser();
     keys.pressedEarly = consent_->pressedEarly(keys_->currentPress());
@@ -165,10 +163,7 @@ void ContentView::coverChanged() {
   card_->set_can_target(!covered);
   card_->set_can_focus(!covered);
   // Seen at last: the card takes the keyboard as it would have on showing.
-  if (!covered && cardDefault_ != nullptr) {
-    Gtk::Widget* focus = get_root() != nullptr ? get_root()->get_focus() : nullptr;
-    if (focus == nullptr || !focus->is_ancestor(*card_)) cardDefault_->grab_focus();
-  }
+  if (!covered && cardDefault_ != nullptr && !focusWithin(*card_)) cardDefault_->grab_focus();
 }
 
 // The keyboard follows the catalog: into it as it opens, never under it
@@ -180,8 +175,7 @@ void ContentView::followCatalog() {
   catalogHasKeys_ = catalog != nullptr;
   auto* root = get_root();
   if (catalog != nullptr) {
-    Gtk::Widget* focus = root != nullptr ? root->get_focus() : nullptr;
-    g_weak_ref_set(&focusUnderCatalog_, focus != nullptr ? focus->gobj() : nullptr);
+    g_weak_ref_set(&focusUnderCatalog_, windowFocus(*this));
     // The panel itself, not its first button: a Return typed on will not
     // close it or pick an entry the user never chose. Tab moves into it.
     catalog->set_focusable(true);
@@ -211,12 +205,8 @@ void ContentView::coverBeneath() {
   const bool catalog = catalogHasKeys_;
   const bool card = card_ != nullptr;
   // An insensitive widget hears no focus-out: the keyboard leaves first.
-  auto* root = get_root();
-  Gtk::Widget* focus = root != nullptr ? root->get_focus() : nullptr;
-  const auto leaves = [focus](bool covered, Gtk::Widget& under) {
-    return covered && focus != nullptr && (focus == &under || focus->is_ancestor(under));
-  };
-  if (leaves(catalog, column_) || leaves(card, promptDesktop_) || leaves(card, compactReveal_)) root->unset_focus();
+  const auto leaves = [](bool covered, Gtk::Widget& under) { return covered && focusWithin(under); };
+  if (leaves(catalog, column_) || leaves(card, promptDesktop_) || leaves(card, compactReveal_)) get_root()->unset_focus();
   column_.set_can_focus(!catalog);
   column_.set_sensitive(!catalog);
   gtk_accessible_update_state(GTK_ACCESSIBLE(column_.gobj()), GTK_ACCESSIBLE_STATE_HIDDEN, catalog ? TRUE : FALSE, -1);
@@ -351,12 +341,12 @@ void ContentView::applyMode(bool animate) {
 
 void ContentView::retire(std::unique_ptr<Gtk::Widget> layer, bool animate) {
   if (!layer) return;
+  // The keyboard leaves it now, for what the new mode gives it to.
+  startLeaving(*layer);
   if (!animate) {
     layerArea_.remove(*layer);
     return;
   }
-  layer->set_can_target(false);
-  layer->set_can_focus(false);
   layerArea_.fade(*layer, false, true);
   Gtk::Widget* raw = layer.get();
   leaving_.push_back(std::move(layer));

@@ -109,9 +109,9 @@ void RootOverlays::splashCompleted() {
 void RootOverlays::showCatalog(bool show) {
   if (show == (catalog_ != nullptr)) return;
   if (!show) {
-    // Fades away taking no clicks, then goes.
+    // Fades away taking no clicks or keys, then goes.
     catalog_->layer.add_css_class("away");
-    catalog_->layer.set_can_target(false);
+    startLeaving(catalog_->layer);
     CatalogLayer* raw = catalog_.get();
     leaving_.push_back(std::move(catalog_));
     steps_.schedule(kCatalogFade, [this, raw] {

@@ -117,6 +117,23 @@ void enterFrom(Gtk::Widget& widget, const char* cssClass, std::function<bool()> 
   });
 }
 
+void startLeaving(Gtk::Widget& layer) {
+  layer.set_can_target(false);
+  layer.set_can_focus(false);
+  if (focusWithin(layer)) gtk_root_set_focus(gtk_widget_get_root(layer.gobj()), nullptr);
+}
+
+GtkWidget* windowFocus(const Gtk::Widget& inWindow) {
+  GtkRoot* root = gtk_widget_get_root(const_cast<GtkWidget*>(inWindow.gobj()));
+  return root != nullptr ? gtk_root_get_focus(root) : nullptr;
+}
+
+bool focusWithin(const Gtk::Widget& area) {
+  GtkWidget* focus = windowFocus(area);
+  const auto* widget = area.gobj();
+  return focus != nullptr && (focus == widget || gtk_widget_is_ancestor(focus, const_cast<GtkWidget*>(widget)));
+}
+
 namespace {
 
 constexpr float kFrostBlur = 30;

@@ -66,6 +66,19 @@ class Tween {
 // given, is asked then; false leaves the class on (sent away meanwhile).
 void enterFrom(Gtk::Widget& widget, const char* cssClass, std::function<bool()> wanted = {});
 
+// A layer starts to leave (it fades, then goes): from now on it takes no
+// click and no focus, and the keyboard leaves it at once if it is there;
+// whatever takes the keyboard next takes it from nowhere. Left there, it
+// would stay on a button inside the layer after the layer has gone: GTK
+// 4.8 keeps that button as the window's focus, its C++ side deleted.
+void startLeaving(Gtk::Widget& layer);
+
+// The window's focus widget, asked of GTK without wrapping it: one whose
+// C++ side is gone cannot be wrapped again.
+GtkWidget* windowFocus(const Gtk::Widget& inWindow);
+// Whether the window's focus lies at or under `area`.
+bool focusWithin(const Gtk::Widget& area);
+
 // A frosted panel: what lies behind it is drawn blurred past reading and
 // tinted, with the one child on top.
 class FrostedSurface : public Gtk::Widget {

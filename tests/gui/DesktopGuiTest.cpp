@@ -540,6 +540,58 @@ TEST_F(ConsentGuiTest, APressBegunBeforeTheCardWasReadyAllowsNothing) {
   EXPECT_TRUE(opens());
 }
 
+// A card or the catalog lets go of the keyboard as it starts to fade, not
+// once it has gone (GTK 4.8 would keep a button of it as the focus). The
+// focus is asked of GTK itself, so the test wraps no dead widget.
+TEST_F(ConsentGuiTest, ALeavingCardOrCatalogLetsGoOfTheKeyboardAsItStartsToFade) {
+  GtkWindow* win = window->gobj();
+  const auto focusIn = [win](Gtk::Widget& area) {
+    GtkWidget* focus = gtk_window_get_focus(win);
+    return focus != nullptr && (focus == area.gobj() || gtk_widget_is_ancestor(focus, area.gobj()));
+  };
+  const auto focusInWindow = [win] {
+    GtkWidget* focus = gtk_window_get_focus(win);
+    return focus == nullptr || (gtk_widget_get_realized(focus) && gtk_widget_get_root(focus) == GTK_ROOT(win));
+  };
+
+  // Allowed with Return on Allow. In the first frame that fades the card,
+  // its half second runs out before the compact bar comes up and asks
+  // where the keyboard is, as on a busy machine.
+  state->setIntentText("weather");
+  state->submit();
+  ASSERT_NE(focusedCard(), nullptr);
+  ASSERT_TRUE(waitUntilCardTakesAllow());
+  Gtk::Widget* card = content->cardLayer();
+  std::optional<bool> inLeavingCard, inWindowOnceGone;
+  {
+    testing::OnFrame firstFrame(*window, "before-paint", [&] {
+      if (inLeavingCard || !state->mode().isExpressing()) return;
+      inLeavingCard = focusIn(*card);
+      clock.advance(std::chrono::milliseconds(500));
+      inWindowOnceGone = focusInWindow();
+    });
+    xdotool({"key", "Return"});
+    ASSERT_TRUE(pumpUntil([&] { return inLeavingCard.has_value(); }));
+  }
+  EXPECT_FALSE(*inLeavingCard);
+  EXPECT_TRUE(*inWindowOnceGone);
+  EXPECT_TRUE(pumpUntil([&] { return holdsFocus(*window, content->compactBar().field()); }));
+
+  // The catalog over the cell, opened while the keyboard was nowhere (as
+  // for a moment after Tab past the last control), the keyboard then on an
+  // entry: nothing takes it back as the catalog goes, nor does the panel keep it.
+  window->unset_focus();
+  state->setShowCatalog(true);
+  CellCatalogView* panel = content->overlays().catalog();
+  ASSERT_TRUE(panel != nullptr && !panel->entryButtons().empty());
+  ASSERT_TRUE(pumpUntil([&] { return panel->get_mapped(); }));
+  ASSERT_TRUE(panel->entryButtons().front()->grab_focus());
+  state->setShowCatalog(false);
+  EXPECT_FALSE(focusIn(*panel));
+  clock.advance(std::chrono::milliseconds(300));  // faded, and gone
+  EXPECT_TRUE(focusInWindow());
+}
+
 // The keyboard goes into what covers the desktop and comes back when it
 // goes; nothing under the catalog or a card is reached by keys or a screen
 // reader.
