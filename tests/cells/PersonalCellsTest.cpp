@@ -252,9 +252,11 @@ TEST(ComposeDraft, TheMailProgramGetsExactlyTheUsersEnvironmentInASessionOfItsOw
 }
 
 // A mail program the session bus starts (DBusActivatable), on a bus of the
-// probe's own: with no service for it nothing runs, and the composer hears
-// so, keeps the e-mail and prints no critical (one would end the probe);
-// once the bus has a service for it, the program gets the address.
+// probe's own: with no service for it nothing runs, nor with one whose
+// program ends before it takes its name, and the composer hears so, keeps
+// the e-mail and prints no critical (one would end the probe); once the
+// bus starts it, slowly, the program gets the address, and nothing on the
+// composer's side gave up on the answer meanwhile (GDBus would after 25 s).
 TEST(ComposeDraft, AMailProgramTheBusStartsIsSentOnlyWhenTheBusStartsIt) {
   testing::TempFolder home;
   const auto at = [&](const char* relative) { return (home.path() / relative).string(); };
@@ -285,12 +287,19 @@ TEST(ComposeDraft, AMailProgramTheBusStartsIsSentOnlyWhenTheBusStartsIt) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   };
 
+  const std::string kept = "jo@acme.io\nLunch\nAt noon?\nNot sent \u00b7 No mail program on this desktop took the e-mail\n";
   std::string out;
   EXPECT_EQ(send(out), 1);
-  EXPECT_EQ(out, "jo@acme.io\nLunch\nAt noon?\nNot sent \u00b7 No mail program on this desktop took the e-mail\n");
+  EXPECT_EQ(out, kept);
+  const auto service = [&](const std::string& args) {
+    home.write("data/dbus-1/services/org.kivari.TestMail.service",
+               "[D-BUS Service]\nName=org.kivari.TestMail\nExec=" KIVARI_BUS_MAIL_PROBE + args + "\n");
+  };
+  service("");  // ends at once, its arguments wrong
+  EXPECT_EQ(send(out), 1);
+  EXPECT_EQ(out, kept);
 
-  home.write("data/dbus-1/services/org.kivari.TestMail.service",
-             "[D-BUS Service]\nName=org.kivari.TestMail\nExec=" KIVARI_BUS_MAIL_PROBE " " + at("opened") + "\n");
+  service(" " + at("opened") + " 1");
   EXPECT_EQ(send(out), 0) << out;
   std::ifstream opened(home.path() / "opened");
   std::string address;
