@@ -157,6 +157,48 @@ TEST(ComposeDraft, SendWaitsForALateAnswerThatADissolvedDraftNeverHears) {
   EXPECT_EQ(heard, 0);
 }
 
+// An answer long in coming, as from a program the bus is still starting:
+// after 25 s the draft says it has not answered yet, never that it was not
+// sent, and holds Send until the answer, which is the one heard.
+TEST(ComposeDraft, AnAnswerLongInComingIsSaidToBeAwaitedAndStillHeard) {
+  ComposeFixture f(ComposeType::email, "jo@acme.io", "Lunch", "At noon?");
+  f.answerLater = true;
+  int told = 0;
+  f.draft.setOnAnswer([&] { ++told; });
+  f.draft.send();
+  f.scheduler.advance(milliseconds(24999));
+  EXPECT_FALSE(f.draft.waitingLong());
+  EXPECT_EQ(f.draft.waitingLine(), "");
+  f.scheduler.advance(milliseconds(1));
+  EXPECT_EQ(told, 1);
+  EXPECT_EQ(f.draft.waitingLine(),
+            "Waiting for the mail program \u00b7 It has not answered yet and may still open the e-mail");
+  EXPECT_FALSE(f.draft.sendFailed());
+  EXPECT_FALSE(f.draft.canSend());
+  f.scheduler.advance(milliseconds(600000));
+  EXPECT_EQ(told, 1);
+  f.later[0](Outcome::noProgram);  // the bus's own refusal, however late
+  EXPECT_EQ(told, 2);
+  EXPECT_FALSE(f.draft.waitingLong());
+  EXPECT_EQ(f.draft.failureLine(), "Not sent \u00b7 No mail program on this desktop took the e-mail");
+
+  // Each send waits afresh; one answered in time never says it waits.
+  f.draft.send();
+  f.scheduler.advance(milliseconds(24999));
+  f.later[1](Outcome::taken);
+  f.scheduler.advance(milliseconds(60000));
+  EXPECT_FALSE(f.draft.waitingLong());
+  EXPECT_EQ(told, 3);
+  EXPECT_EQ(f.closes, 1);
+
+  ComposeFixture text(ComposeType::message, "mom", "", "late");
+  text.answerLater = true;
+  text.draft.send();
+  text.scheduler.advance(milliseconds(25000));
+  EXPECT_EQ(text.draft.waitingLine(),
+            "Waiting for the messaging program \u00b7 It has not answered yet and may still open the message");
+}
+
 // The desktop's hand-off, with a launcher that records instead of launching.
 TEST(ComposeDraft, TheDesktopHandOffLaunchesEachFieldInItsPlace) {
   std::vector<std::string> launched;
