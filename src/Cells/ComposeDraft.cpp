@@ -15,6 +15,8 @@ ComposeDraft::ComposeDraft(ComposeType type, std::string recipient, std::string 
       onDismiss_(std::move(onDismiss)),
       handoff_(std::move(handoff)) {}
 
+ComposeDraft::~ComposeDraft() { scheduler_.cancel(longWait_); }
+
 ComposeDraft::Handoff ComposeDraft::nativeHandoff(NativeAppBridge::Launcher launch) {
   return [launch = std::move(launch)](ComposeType type, const std::string& to, const std::string& subject,
                                       const std::string& body, NativeAppBridge::Answer answer) {
@@ -34,6 +36,13 @@ std::string ComposeDraft::failureLine() const {
                : "Not sent \u00b7 No program on this desktop can send text messages";
 }
 
+std::string ComposeDraft::waitingLine() const {
+  if (!waitedLong_) return {};
+  return type_ == ComposeType::email
+             ? "Waiting for the mail program \u00b7 It has not answered yet and may still open the e-mail"
+             : "Waiting for the messaging program \u00b7 It has not answered yet and may still open the message";
+}
+
 void ComposeDraft::send() {
   if (!canSend()) return;
   sending_ = true;
@@ -44,11 +53,20 @@ void ComposeDraft::send() {
            [this, alive = std::weak_ptr<char>(alive_)](Outcome outcome) {
              if (!alive.expired()) answered(outcome);
            });
+  if (!sending_) return;
+  longWait_ = scheduler_.schedule(kLongWait, [this] {
+    longWait_ = 0;
+    waitedLong_ = true;
+    if (onAnswer_) onAnswer_();
+  });
 }
 
 void ComposeDraft::answered(Outcome outcome) {
   if (!sending_) return;  // one answer per send
   sending_ = false;
+  scheduler_.cancel(longWait_);
+  longWait_ = 0;
+  waitedLong_ = false;
   outcome_ = outcome;
   if (outcome == Outcome::taken) {
     // The close may take this draft with it; it touches nothing after.

@@ -14,7 +14,8 @@ enum class ComposeType { message, email };
 
 // The composer's fields and its Send. A send closes the cell half a second
 // after a program on the desktop took the message; otherwise the fields stay
-// as typed and the draft says why it was not sent.
+// as typed and the draft says why it was not sent. An answer long in coming
+// is still waited for: the draft says the program has not answered yet.
 class ComposeDraft {
  public:
   using Outcome = NativeAppBridge::Outcome;
@@ -23,6 +24,9 @@ class ComposeDraft {
   using Handoff = std::function<void(ComposeType type, const std::string& to, const std::string& subject,
                                      const std::string& body, NativeAppBridge::Answer answer)>;
   static constexpr Scheduler::Duration kCloseDelay{500};
+  // As long as GDBus waits by default, past which GIO alone would have
+  // said no program took it.
+  static constexpr Scheduler::Duration kLongWait{25000};
 
   // Through the desktop's mail or messaging program: the fields go as a
   // mailto: or sms: address to `launch`.
@@ -33,6 +37,7 @@ class ComposeDraft {
                Scheduler& scheduler, std::function<void()> onDismiss,
                Handoff handoff = nativeHandoff());
   // An answer that comes once the draft has gone is dropped.
+  ~ComposeDraft();
   ComposeDraft(const ComposeDraft&) = delete;
   ComposeDraft& operator=(const ComposeDraft&) = delete;
 
@@ -45,7 +50,7 @@ class ComposeDraft {
   void setBody(std::string text) { body_ = std::move(text); }
   // Who takes the message from now on.
   void setHandoff(Handoff handoff) { handoff_ = std::move(handoff); }
-  // Told when a send's answer has come.
+  // Told when a send's answer has come, and when it has been long in coming.
   void setOnAnswer(std::function<void()> onAnswer) { onAnswer_ = std::move(onAnswer); }
 
   // An exactly empty recipient holds Send back (blanks are text), and so does
@@ -56,6 +61,10 @@ class ComposeDraft {
   bool sendFailed() const { return outcome_.has_value() && *outcome_ != Outcome::taken; }
   // Why, in words; empty when it did not fail.
   std::string failureLine() const;
+  // The send has waited long for its answer, which may still be that it was taken.
+  bool waitingLong() const { return waitedLong_; }
+  // Says so; empty while it has not.
+  std::string waitingLine() const;
   // Hands the fields on exactly as typed.
   void send();
 
@@ -71,6 +80,8 @@ class ComposeDraft {
   Handoff handoff_;
   std::function<void()> onAnswer_;
   bool sending_ = false;
+  bool waitedLong_ = false;
+  Scheduler::Token longWait_ = 0;
   std::optional<Outcome> outcome_;
   std::shared_ptr<char> alive_ = std::make_shared<char>();
 };

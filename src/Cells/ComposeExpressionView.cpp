@@ -57,6 +57,12 @@ ComposeExpressionView::ComposeExpressionView(ComposeType type, const std::string
   error_.set_wrap(true);
   error_.set_visible(false);
   sendRow->append(error_);
+  waiting_.add_css_class("compose-waiting");
+  waiting_.set_xalign(0);
+  waiting_.set_hexpand(true);
+  waiting_.set_wrap(true);
+  waiting_.set_visible(false);
+  sendRow->append(waiting_);
   auto* sendLabel = Gtk::make_managed<Gtk::Box>(Gtk::Orientation::HORIZONTAL, 6);
   sendLabel->append(*makeSymbol("paperplane.fill"));
   sendLabel->append(*Gtk::make_managed<Gtk::Label>("Send"));
@@ -135,6 +141,8 @@ void ComposeExpressionView::refresh() {
   send_.set_sensitive(draft_.canSend());
   error_.set_text(draft_.failureLine());
   error_.set_visible(draft_.sendFailed());
+  waiting_.set_text(draft_.waitingLine());
+  waiting_.set_visible(draft_.waitingLong());
 }
 
 }  // namespace kivari

@@ -14,8 +14,9 @@ namespace kivari {
 // The message and e-mail composer: its own title bar, the To, Subject
 // (e-mail only) and body fields, and Send (Control-Return), which hands the
 // fields to the desktop's program. Until its answer comes Send takes no
-// press; if no program took them, everything stays as typed and a line in
-// the cell says why the message was not sent.
+// press, and a line says so once it is long in coming; if no program took
+// them, everything stays as typed and a line in the cell says why the
+// message was not sent.
 class ComposeExpressionView : public Gtk::Box {
  public:
   ComposeExpressionView(ComposeType type, const std::string& recipient, const std::string& subject,
@@ -30,6 +31,7 @@ class ComposeExpressionView : public Gtk::Box {
   Gtk::Button& sendButton() { return send_; }
   Gtk::Button& closeButton() { return close_; }
   const Gtk::Label& errorLine() const { return error_; }
+  const Gtk::Label& waitingLine() const { return waiting_; }
 
  private:
   Gtk::Widget* headerBar(std::function<void()> onDismiss);
@@ -43,6 +45,7 @@ class ComposeExpressionView : public Gtk::Box {
   Gtk::Entry subject_;
   cellkit::TextArea body_;
   Gtk::Label error_;
+  Gtk::Label waiting_;
   Gtk::Button send_;
 };
 

@@ -114,27 +114,56 @@ GAppInfo* handlerOf(const std::string& uri) {
 
 // As GIO decides it: a desktop file that says so and whose name is a bus
 // name, with a session bus to ask (without one, GIO spawns it after all).
-bool startedByTheBus(GAppInfo* handler) {
-  if (!G_IS_DESKTOP_APP_INFO(handler)) return false;
+// The name it goes by on the bus, or none.
+std::string startedByTheBus(GAppInfo* handler) {
+  if (!G_IS_DESKTOP_APP_INFO(handler)) return {};
   auto* info = G_DESKTOP_APP_INFO(handler);
   const char* file = g_desktop_app_info_get_filename(info);
-  if (file == nullptr || !g_desktop_app_info_get_boolean(info, "DBusActivatable")) return false;
+  if (file == nullptr || !g_desktop_app_info_get_boolean(info, "DBusActivatable")) return {};
   std::string name = std::filesystem::path(file).filename().string();
   constexpr std::string_view kSuffix = ".desktop";
-  if (!name.ends_with(kSuffix)) return false;
+  if (!name.ends_with(kSuffix)) return {};
   name.resize(name.size() - kSuffix.size());
-  if (!g_dbus_is_name(name.c_str()) || name.starts_with(':')) return false;
+  if (!g_dbus_is_name(name.c_str()) || name.starts_with(':')) return {};
   GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
-  if (bus == nullptr) return false;
+  if (bus == nullptr) return {};
   g_object_unref(bus);
-  return true;
+  return name;
 }
 
-void busAnswered(GObject* handler, GAsyncResult* result, gpointer data) {
+void busAnswered(GObject* bus, GAsyncResult* result, gpointer data) {
   const std::unique_ptr<Done> done(static_cast<Done*>(data));
   GError* error = nullptr;
-  const bool taken = reported(g_app_info_launch_uris_finish(G_APP_INFO(handler), result, &error), error);
+  GVariant* reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(bus), result, &error);
+  if (reply != nullptr) g_variant_unref(reply);
+  const bool taken = reported(reply != nullptr, error);
   if (*done) (*done)(taken);
+}
+
+// The call GIO's own launch makes: the application's Open, on the bus name
+// and object path its id gives, with no platform data as no launch context
+// goes with it. GIO gives up on the answer after GDBus's 25 s while the bus
+// may still be starting the program, which would then open a message the
+// user was told was not sent; so this waits exactly as long as the bus
+// does, whose own refusal (no such program, one that failed to start, its
+// own activation timeout) still comes back.
+void openOverTheBus(const std::string& name, const std::string& uri, Done done) {
+  GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+  if (bus == nullptr) {
+    if (done) done(false);
+    return;
+  }
+  std::string path = "/" + name;
+  for (char& c : path) {
+    if (c == '.') c = '/';
+    if (c == '-') c = '_';
+  }
+  const char* uris[] = {uri.c_str(), nullptr};
+  GVariant* noPlatformData = g_variant_new_array(G_VARIANT_TYPE("{sv}"), nullptr, 0);
+  g_dbus_connection_call(bus, name.c_str(), path.c_str(), "org.freedesktop.Application", "Open",
+                         g_variant_new("(^as@a{sv})", uris, noPlatformData), nullptr, G_DBUS_CALL_FLAGS_NONE,
+                         G_MAXINT, nullptr, &busAnswered, new Done(std::move(done)));
+  g_object_unref(bus);
 }
 
 }  // namespace
@@ -142,12 +171,10 @@ void busAnswered(GObject* handler, GAsyncResult* result, gpointer data) {
 void launchWithDefaultHandler(const std::string& uri, Done done) {
   GList uris{const_cast<char*>(uri.c_str()), nullptr, nullptr};
   GAppInfo* handler = handlerOf(uri);
-  if (handler != nullptr && startedByTheBus(handler)) {
-    // GIO's asynchronous launch alone waits for the bus's answer. It gets no
-    // launch context: GLib 2.74 reports a refusal through one with a
-    // critical, and the bus starts the program in its own environment
-    // anyway, never as our child.
-    g_app_info_launch_uris_async(handler, &uris, nullptr, nullptr, &busAnswered, new Done(std::move(done)));
+  if (const std::string name = handler != nullptr ? startedByTheBus(handler) : std::string(); !name.empty()) {
+    // Answered once the bus has. No launch context either way: the bus
+    // starts the program in its own environment, never as our child.
+    openOverTheBus(name, uri, std::move(done));
     g_object_unref(handler);
     return;
   }

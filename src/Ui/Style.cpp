@@ -251,6 +251,7 @@ window.kivari text selection, window.kivari text selection:focus-within { backgr
 .compose-field text placeholder { color: rgba(255,255,255,0.3); }
 .compose-body textview { font-size: 13px; }
 .compose-error { color: rgb(255,69,58); font-size: 11px; }
+.compose-waiting { color: rgba(255,255,255,0.55); font-size: 11px; }
 
 .reminder-status { color: rgb(100,210,255); transition: color 350ms ease-in-out; }
 .reminder-status.noted { color: rgb(48,209,88); }

@@ -157,6 +157,48 @@ TEST(ComposeDraft, SendWaitsForALateAnswerThatADissolvedDraftNeverHears) {
   EXPECT_EQ(heard, 0);
 }
 
+// An answer long in coming, as from a program the bus is still starting:
+// after 25 s the draft says it has not answered yet, never that it was not
+// sent, and holds Send until the answer, which is the one heard.
+TEST(ComposeDraft, AnAnswerLongInComingIsSaidToBeAwaitedAndStillHeard) {
+  ComposeFixture f(ComposeType::email, "jo@acme.io", "Lunch", "At noon?");
+  f.answerLater = true;
+  int told = 0;
+  f.draft.setOnAnswer([&] { ++told; });
+  f.draft.send();
+  f.scheduler.advance(milliseconds(24999));
+  EXPECT_FALSE(f.draft.waitingLong());
+  EXPECT_EQ(f.draft.waitingLine(), "");
+  f.scheduler.advance(milliseconds(1));
+  EXPECT_EQ(told, 1);
+  EXPECT_EQ(f.draft.waitingLine(),
+            "Waiting for the mail program \u00b7 It has not answered yet and may still open the e-mail");
+  EXPECT_FALSE(f.draft.sendFailed());
+  EXPECT_FALSE(f.draft.canSend());
+  f.scheduler.advance(milliseconds(600000));
+  EXPECT_EQ(told, 1);
+  f.later[0](Outcome::noProgram);  // the bus's own refusal, however late
+  EXPECT_EQ(told, 2);
+  EXPECT_FALSE(f.draft.waitingLong());
+  EXPECT_EQ(f.draft.failureLine(), "Not sent \u00b7 No mail program on this desktop took the e-mail");
+
+  // Each send waits afresh; one answered in time never says it waits.
+  f.draft.send();
+  f.scheduler.advance(milliseconds(24999));
+  f.later[1](Outcome::taken);
+  f.scheduler.advance(milliseconds(60000));
+  EXPECT_FALSE(f.draft.waitingLong());
+  EXPECT_EQ(told, 3);
+  EXPECT_EQ(f.closes, 1);
+
+  ComposeFixture text(ComposeType::message, "mom", "", "late");
+  text.answerLater = true;
+  text.draft.send();
+  text.scheduler.advance(milliseconds(25000));
+  EXPECT_EQ(text.draft.waitingLine(),
+            "Waiting for the messaging program \u00b7 It has not answered yet and may still open the message");
+}
+
 // The desktop's hand-off, with a launcher that records instead of launching.
 TEST(ComposeDraft, TheDesktopHandOffLaunchesEachFieldInItsPlace) {
   std::vector<std::string> launched;
@@ -252,9 +294,11 @@ TEST(ComposeDraft, TheMailProgramGetsExactlyTheUsersEnvironmentInASessionOfItsOw
 }
 
 // A mail program the session bus starts (DBusActivatable), on a bus of the
-// probe's own: with no service for it nothing runs, and the composer hears
-// so, keeps the e-mail and prints no critical (one would end the probe);
-// once the bus has a service for it, the program gets the address.
+// probe's own: with no service for it nothing runs, nor with one whose
+// program ends before it takes its name, and the composer hears so, keeps
+// the e-mail and prints no critical (one would end the probe); once the
+// bus starts it, slowly, the program gets the address, and nothing on the
+// composer's side gave up on the answer meanwhile (GDBus would after 25 s).
 TEST(ComposeDraft, AMailProgramTheBusStartsIsSentOnlyWhenTheBusStartsIt) {
   testing::TempFolder home;
   const auto at = [&](const char* relative) { return (home.path() / relative).string(); };
@@ -285,12 +329,19 @@ TEST(ComposeDraft, AMailProgramTheBusStartsIsSentOnlyWhenTheBusStartsIt) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   };
 
+  const std::string kept = "jo@acme.io\nLunch\nAt noon?\nNot sent \u00b7 No mail program on this desktop took the e-mail\n";
   std::string out;
   EXPECT_EQ(send(out), 1);
-  EXPECT_EQ(out, "jo@acme.io\nLunch\nAt noon?\nNot sent \u00b7 No mail program on this desktop took the e-mail\n");
+  EXPECT_EQ(out, kept);
+  const auto service = [&](const std::string& args) {
+    home.write("data/dbus-1/services/org.kivari.TestMail.service",
+               "[D-BUS Service]\nName=org.kivari.TestMail\nExec=" KIVARI_BUS_MAIL_PROBE + args + "\n");
+  };
+  service("");  // ends at once, its arguments wrong
+  EXPECT_EQ(send(out), 1);
+  EXPECT_EQ(out, kept);
 
-  home.write("data/dbus-1/services/org.kivari.TestMail.service",
-             "[D-BUS Service]\nName=org.kivari.TestMail\nExec=" KIVARI_BUS_MAIL_PROBE " " + at("opened") + "\n");
+  service(" " + at("opened") + " 1");
   EXPECT_EQ(send(out), 0) << out;
   std::ifstream opened(home.path() / "opened");
   std::string address;

@@ -155,6 +155,49 @@ TEST_F(PersonalCellsGuiTest, ComposerKeepsAMessageNobodyTookAndSendsWithControlR
   EXPECT_EQ(state->mode(), AppMode::prompt());
 }
 
+// An answer that comes later, as from a program the bus starts: Send takes
+// no press until it comes, a long wait is said plainly, the answer shows
+// when it comes, and one that comes after the cell has gone is dropped.
+TEST_F(PersonalCellsGuiTest, ComposerShowsALateAnswerAndHoldsSendUntilThen) {
+  std::vector<NativeAppBridge::Answer> later;
+  const ComposeDraft::Handoff answeredLater = [&](ComposeType, const std::string&, const std::string&,
+                                                  const std::string&, NativeAppBridge::Answer answer) {
+    later.push_back(std::move(answer));
+  };
+  state->allow(Expression::email("bob@example.com", "Lunch", "At noon?"));
+  pump(20);
+  auto* composer = findIn<ComposeExpressionView>(content->cellLayer());
+  ASSERT_NE(composer, nullptr);
+  composer->draft().setHandoff(answeredLater);
+  click(composer->sendButton());
+  ASSERT_EQ(later.size(), 1u);
+  EXPECT_FALSE(composer->sendButton().get_sensitive());
+  scheduler.advance(milliseconds(25000));
+  EXPECT_TRUE(composer->waitingLine().get_visible());
+  EXPECT_EQ(composer->waitingLine().get_text(),
+            "Waiting for the mail program \u00b7 It has not answered yet and may still open the e-mail");
+  EXPECT_FALSE(composer->errorLine().get_visible());
+  EXPECT_FALSE(composer->sendButton().get_sensitive());
+
+  later[0](NativeAppBridge::Outcome::noProgram);
+  EXPECT_TRUE(composer->sendButton().get_sensitive());
+  EXPECT_FALSE(composer->waitingLine().get_visible());
+  EXPECT_TRUE(composer->errorLine().get_visible());
+  EXPECT_EQ(composer->errorLine().get_text(), "Not sent \u00b7 No mail program on this desktop took the e-mail");
+  EXPECT_EQ(composer->recipientField().get_text(), "bob@example.com");
+
+  click(composer->sendButton());
+  ASSERT_EQ(later.size(), 2u);
+  ASSERT_TRUE(dissolveWithEsc());
+  const auto lines = state->statusMessages().size();
+  scheduler.advance(milliseconds(30000));  // the cell is gone with its fade
+  pump(20);
+  later[1](NativeAppBridge::Outcome::taken);
+  scheduler.advance(milliseconds(2000));
+  EXPECT_EQ(state->mode(), AppMode::prompt());
+  EXPECT_EQ(state->statusMessages().size(), lines);
+}
+
 // Past the part the field edits, a text is kept: after an edit at its start,
 // the desktop gets the whole body and the reminder notes the whole text.
 TEST_F(PersonalCellsGuiTest, AVeryLongTextGoesWholeAfterAnEdit) {
