@@ -2,16 +2,12 @@
 
 #include "../TestSupport.h"
 
-#include <fcntl.h>
-#include <glib.h>
 #include <gtest/gtest.h>
 #include <grp.h>
 #include <sched.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -45,24 +41,6 @@ TEST(WebSandbox, APlaceIsUnbindableOnlyWhenItIsThereButCannotBeReached) {
     ASSERT_TRUE(obstacle) << throughFile;
     EXPECT_EQ(obstacle->reason, "Not a directory");
   }
-}
-
-// The places the engine binds that the user's home and folders decide:
-// the fonts of the home and of every data folder among them; nothing under
-// /etc, which the sandbox holds whole.
-TEST(WebSandbox, TheBoundPlacesAreThoseTheEngineBinds) {
-  setenv("LD_LIBRARY_PATH", "/etc/kivari-test:/opt/kivari-test/lib", 1);
-  const auto paths = sandboxBoundPaths(true);
-  unsetenv("LD_LIBRARY_PATH");
-  const auto has = [&](const std::string& path) { return std::find(paths.begin(), paths.end(), path) != paths.end(); };
-  const std::string home = g_get_home_dir();
-  EXPECT_TRUE(has(home + "/.fonts"));
-  EXPECT_TRUE(has(std::string(g_get_user_config_dir()) + "/fontconfig"));
-  for (const char* const* data = g_get_system_data_dirs(); *data != nullptr; ++data) {
-    EXPECT_TRUE(has((fs::path(*data) / "fonts").string())) << *data;
-  }
-  EXPECT_TRUE(has("/opt/kivari-test/lib"));
-  EXPECT_FALSE(has("/etc/kivari-test"));
 }
 
 // A system that lets no one but root make namespaces: the sandbox program
