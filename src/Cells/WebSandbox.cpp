@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 namespace kivari {
@@ -62,6 +63,12 @@ std::vector<std::string> sandboxBoundPaths(bool x11) {
   std::vector<std::string> paths;
   addListed(paths, "LD_LIBRARY_PATH");
   if (x11) {
+    // The X server's socket, for a display of this machine.
+    const char* display = g_getenv("DISPLAY");
+    if (display != nullptr && display[0] == ':' && g_ascii_isdigit(display[1])) {
+      const std::string_view number(display + 1, std::strspn(display + 1, "0123456789"));
+      paths.push_back("/tmp/.X11-unix/X" + std::string(number));
+    }
     const char* authority = g_getenv("XAUTHORITY");
     paths.push_back(authority != nullptr ? std::string(authority) : built(home, ".Xauthority"));
   }
@@ -76,6 +83,9 @@ std::vector<std::string> sandboxBoundPaths(bool x11) {
   paths.push_back(built(config, "pulse"));
   paths.push_back(built(home, ".pulse"));
   paths.push_back(built(home, ".asoundrc"));
+  // Anyone may make these two.
+  paths.emplace_back("/tmp/sndio");
+  paths.push_back("/tmp/sndio-" + std::to_string(getuid()));
   paths.push_back(built(home, ".sndio"));
   // Fonts: the user's, and those of every data folder.
   for (const char* name : {"fontconfig", ".fonts.conf.d"}) paths.push_back(built(config, name));
@@ -140,10 +150,33 @@ std::optional<SandboxObstacle> sandboxRefused(const std::string& program) {
   return SandboxObstacle{"", words};
 }
 
+namespace {
+
+// The engine's bus proxy runs in a sandbox too, given the folder of the
+// session bus's socket: there or not, it must be reachable.
+std::optional<SandboxObstacle> busFolderObstacle() {
+  const char* address = g_getenv("DBUS_SESSION_BUS_ADDRESS");
+  const char* path = address != nullptr && std::string_view(address).starts_with("unix:")
+                         ? std::strstr(address, "path=") : nullptr;
+  if (path == nullptr) return std::nullopt;
+  path += 5;
+  const std::string socket(path, std::strcspn(path, ","));
+  const std::string folder = socket.substr(0, socket.rfind('/'));
+  if (folder.empty() || socket.find('/') == std::string::npos) return std::nullopt;
+  if (char* real = realpath(folder.c_str(), nullptr)) {
+    std::free(real);
+    return std::nullopt;
+  }
+  return SandboxObstacle{displayed(folder), g_strerror(errno)};
+}
+
+}  // namespace
+
 std::optional<SandboxObstacle> webSandboxObstacle(bool x11) {
   for (const auto& path : sandboxBoundPaths(x11)) {
     if (auto obstacle = unbindablePath(path)) return obstacle;
   }
+  if (auto obstacle = busFolderObstacle()) return obstacle;
   // Main thread only, as the cells are built.
   static bool allowed = false;
   if (allowed) return std::nullopt;

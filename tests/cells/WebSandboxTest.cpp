@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -40,6 +41,33 @@ TEST(WebSandbox, APlaceIsUnbindableOnlyWhenItIsThereButCannotBeReached) {
     const auto obstacle = unbindablePath(at(throughFile));
     ASSERT_TRUE(obstacle) << throughFile;
     EXPECT_EQ(obstacle->reason, "Not a directory");
+  }
+}
+
+// The engine's bus proxy is given the folder of the session bus's socket,
+// which must be there: one it cannot reach stops the sandbox as a bound
+// place does, whatever else the address holds; an abstract socket has none.
+TEST(WebSandbox, TheSessionBusFolderMustBeReachable) {
+  testing::TempFolder folder;
+  fs::create_symlink(folder.path() / "loop", folder.path() / "loop");
+  const char* kept = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+  const std::string keptAddress = kept != nullptr ? kept : "";
+  const auto obstacleFor = [](const std::string& address) {
+    setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
+    const auto obstacle = webSandboxObstacle(false);
+    // A system that refuses the sandbox altogether is no place's fault.
+    return obstacle && !obstacle->path.empty() ? obstacle->path + ": " + obstacle->reason : "";
+  };
+  const std::string loop = (folder.path() / "loop").string();
+  EXPECT_EQ(obstacleFor("unix:path=" + loop + "/bus,guid=0123"), loop + ": Too many levels of symbolic links");
+  EXPECT_EQ(obstacleFor("unix:guid=0123,path=" + folder.path().string() + "/gone/bus"),
+            folder.path().string() + "/gone: No such file or directory");
+  EXPECT_EQ(obstacleFor("unix:abstract=" + loop + "/bus"), "");
+  EXPECT_EQ(obstacleFor("unix:path=" + folder.path().string() + "/bus"), "");
+  if (kept != nullptr) {
+    setenv("DBUS_SESSION_BUS_ADDRESS", keptAddress.c_str(), 1);
+  } else {
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
   }
 }
 
