@@ -167,7 +167,8 @@ std::optional<SandboxObstacle> busFolderObstacle() {
     std::free(real);
     return std::nullopt;
   }
-  return SandboxObstacle{displayed(folder), g_strerror(errno)};
+  const int error = errno;
+  return SandboxObstacle{displayed(folder), g_strerror(error)};
 }
 
 }  // namespace
