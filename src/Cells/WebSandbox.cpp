@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -40,18 +39,24 @@ bool addListed(std::vector<std::string>& paths, const char* variable) {
   return true;
 }
 
-}  // namespace
-
-std::optional<SandboxObstacle> unbindablePath(const std::string& path) {
-  if (path.empty()) return std::nullopt;
-  // As the sandbox program looks: the whole way to the place, links followed.
+// As the sandbox program looks: the whole way to the place, links followed.
+// `missingIsFine`: a place bound only if it is there.
+std::optional<SandboxObstacle> unreachable(const std::string& path, bool missingIsFine) {
   if (char* real = realpath(path.c_str(), nullptr)) {
     std::free(real);
     return std::nullopt;
   }
+  // Taken first: making the path fit to show may change it.
   const int error = errno;
-  if (error == ENOENT) return std::nullopt;
+  if (error == ENOENT && missingIsFine) return std::nullopt;
   return SandboxObstacle{displayed(path), g_strerror(error)};
+}
+
+}  // namespace
+
+std::optional<SandboxObstacle> unbindablePath(const std::string& path) {
+  if (path.empty()) return std::nullopt;
+  return unreachable(path, true);
 }
 
 std::vector<std::string> sandboxBoundPaths(bool x11) {
@@ -163,12 +168,7 @@ std::optional<SandboxObstacle> busFolderObstacle() {
   const std::string socket(path, std::strcspn(path, ","));
   const std::string folder = socket.substr(0, socket.rfind('/'));
   if (folder.empty() || socket.find('/') == std::string::npos) return std::nullopt;
-  if (char* real = realpath(folder.c_str(), nullptr)) {
-    std::free(real);
-    return std::nullopt;
-  }
-  const int error = errno;
-  return SandboxObstacle{displayed(folder), g_strerror(error)};
+  return unreachable(folder, false);
 }
 
 }  // namespace
